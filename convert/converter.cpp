@@ -1,0 +1,159 @@
+// The converter run: naming and opening, header, the code-word line loop, trailer, closing.
+#include "convert/converter.h"
+
+#include <memory>
+
+#include "convert/code_words.h"
+#include "convert/coordinate.h"
+#include "convert/identity.h"
+#include "platform/same_file.h"
+#include "platform/text_input.h"
+#include "platform/text_output.h"
+#include "textutil/textutil.h"
+#include "writers/facet_output.h"
+
+namespace trimora {
+
+namespace {
+
+// The state of one pass over the input: the facet being collected and the
+// running conversion status.
+struct LineLoop {
+    FacetOutput& out;
+    TextOutput& console;
+    int status = 1;
+    int nfacet = 0;
+    double nx = 0.0, ny = 0.0, nz = 1.0;
+    double xs[3] = {}, ys[3] = {}, zs[3] = {};
+
+    void report(const char* format, const char* token) {
+        console.print(format, token, out.line_number);
+        status = 0;
+    }
+
+    void facet_line(char*& cursor) {
+        ++nfacet;
+        const char* second = next_token(cursor);
+        if (classify_code_word(second) != kNormal) {
+            report("Unexpected code word [%s] on line %d\n", second);
+            return;
+        }
+        const double x = parse_coordinate(next_token(cursor));
+        const double y = parse_coordinate(next_token(cursor));
+        const double z = parse_coordinate(next_token(cursor));
+        // A zero normal is divided all the same: its components become NaN.
+        const double length = vector_length(x, y, z);
+        nx = x / length;
+        ny = y / length;
+        nz = z / length;
+    }
+
+    void vertex_line(char*& cursor) {
+        const int i = out.vertex_count;
+        if (i >= 3) {
+            console.print("Too many vertices at line %d\n", out.line_number);
+            status = 0;
+            return;
+        }
+        xs[i] = parse_coordinate(next_token(cursor));
+        ys[i] = parse_coordinate(next_token(cursor));
+        zs[i] = parse_coordinate(next_token(cursor));
+        out.vertex_count = i + 1;
+    }
+
+    void line(char* text) {
+        ++out.line_number;
+        clean_line(1, text);
+        char* cursor = skip_spaces(text);
+        if (*cursor == '\0') return;
+        const char* word = next_token(cursor);
+        switch (classify_code_word(word)) {
+            case kFacet: facet_line(cursor); break;
+            case kVertex: vertex_line(cursor); break;
+            case kEndloop: status = finish_facet(out, nx, ny, nz, xs, ys, zs); break;
+            case kOuter: out.vertex_count = 0; break;
+            case kNoWord:
+            case kSolid:
+            case kEndfacet:
+            case kEndsolid: break;
+            case kUnknownWord: report("Unknown code word [%s] on line %d\n", word); break;
+            default: report("Unexpected default case [%s] on line %d\n", word); break;
+        }
+    }
+};
+
+void write_header(TextOutput& file, const char* input_path) {
+    file.print("$ File: %s\n", input_path);
+    file.print("$ Date: %s\n", date_stamp());
+    file.print("$ Created by: %s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
+    file.write_newline();
+}
+
+void write_trailer(TextOutput& file, int nfacet) {
+    file.write_newline();
+    file.print("$ nfacet = %d\n", nfacet);
+    file.write_newline();
+    file.print("$ End of file\n");
+    file.write_newline();
+}
+
+}  // namespace
+
+int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console) {
+    char input_path[kTextSize];
+    char output_path[kTextSize];
+    copy_text(kTextSize, input_path, name);
+    copy_text(kTextSize, output_path, name);
+    replace_extension(kTextSize, input_path, "stl");
+    replace_extension(kTextSize, output_path, "kpf");
+
+    auto input = std::make_unique<TextInput>();
+    if (!input->open(input_path)) {
+        console.print("Cannot open file: [%s]\n", input_path);
+        return 0;
+    }
+    console.print("File open: [%s]\n", input_path);
+
+    // A name with no room for the extension gives both paths the same text,
+    // and links can make two texts one file: never open the input for writing.
+    auto file = std::make_unique<TextOutput>();
+    if (same_file(input_path, output_path) || !file->open(output_path)) {
+        console.print("Cannot open file: [%s]\n", output_path);
+        input->close();
+        return 0;
+    }
+    console.print("File open: [%s]\n", output_path);
+
+    auto out = std::make_unique<FacetOutput>();
+    out->output_code = form.output_code;
+    out->normal_keyword = form.normal_keyword;
+    out->vertex_keyword = form.vertex_keyword;
+    out->file = file.get();
+    out->console = &console;
+
+    write_header(*file, input_path);
+    LineLoop loop{*out, console};
+    bool write_failure_reported = false;
+    auto report_write_failure = [&] {
+        if (file->failed() && !write_failure_reported) {
+            console.print("Cannot write file: [%s]\n", output_path);
+            write_failure_reported = true;
+        }
+    };
+    char line[kLineBufferSize];
+    while (input->read_line(line)) {
+        loop.line(line);
+        report_write_failure();
+    }
+    write_trailer(*file, loop.nfacet);
+
+    input->close();
+    console.print("File closed: [%s]\n", input_path);
+    file->close();
+    report_write_failure();
+    console.print("File closed: [%s]\n", output_path);
+    console.print("nfacet = %d\n", loop.nfacet);
+    return write_failure_reported ? 0 : loop.status;
+}
+
+}  // namespace trimora

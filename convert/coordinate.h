@@ -1,0 +1,13 @@
+// Reading the numbers of an STL line, and the length of a normal.
+#pragma once
+
+namespace trimora {
+
+// The value of the number at the start of token, read as text_to_double reads
+// it; a token without a number reads as 0.0. Never fails.
+double parse_coordinate(const char* token);
+
+// The square root of x*x + y*y + z*z.
+double vector_length(double x, double y, double z);
+
+}  // namespace trimora

@@ -1,0 +1,74 @@
+// Buffered text-mode output: every LF goes out as CR LF, numbers in the "%lf" form.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace trimora {
+
+// One argument of TextOutput::print: a text, an int or a double.
+struct PrintArg {
+    enum Kind { kText, kInt, kReal } kind;
+    const char* text = nullptr;
+    int whole = 0;
+    double real = 0.0;
+
+    PrintArg(const char* value) : kind(kText), text(value) {}
+    PrintArg(char* value) : kind(kText), text(value) {}
+    PrintArg(int value) : kind(kInt), whole(value) {}
+    PrintArg(double value) : kind(kReal), real(value) {}
+};
+
+// A file or the console, written in text mode through a large buffer. The
+// bytes are the same on every platform: the file is opened in binary mode and
+// the LF to CR LF translation is done here. A failed write is remembered, and
+// nothing more is written after it, so that the caller can report it once.
+class TextOutput {
+public:
+    TextOutput() = default;
+    // Writes to an already open stream that this object does not own.
+    explicit TextOutput(std::FILE* stream) : stream_(stream) {}
+    ~TextOutput();
+    TextOutput(const TextOutput&) = delete;
+    TextOutput& operator=(const TextOutput&) = delete;
+
+    // Creates or replaces the file; false when it cannot be opened.
+    bool open(const char* path);
+    // Flushes and, for a file opened here, closes it; false when any write or
+    // the close failed.
+    bool close();
+    // Hands the buffered bytes to the stream; false when a write failed.
+    bool flush();
+    bool failed() const { return failed_; }
+
+    // Writes the text with each LF as CR LF.
+    void write(std::string_view text);
+    void write_newline();
+    void write_int(int value);
+    void write_lf(double value);
+    void write_char(char c);
+
+    // Writes a format in the tool's own small printf dialect: "%s" takes a
+    // text (null is written as the empty text), "%d" an int, "%lf" a double;
+    // every other character, LF included, is text.
+    template <class... Args>
+    void print(const char* format, const Args&... args) {
+        const PrintArg list[] = {PrintArg(args)..., PrintArg(0)};
+        print_args(format, list, sizeof...(Args));
+    }
+
+private:
+    void print_args(const char* format, const PrintArg* args, int count);
+    // Makes room for n more bytes; n never exceeds the buffer size.
+    char* reserve(int n);
+    void write_raw(const char* bytes, int n);
+
+    static constexpr int kBufferSize = 1 << 16;
+    std::FILE* stream_ = nullptr;
+    bool owns_stream_ = false;
+    bool failed_ = false;
+    int used_ = 0;
+    char buffer_[kBufferSize];
+};
+
+}  // namespace trimora

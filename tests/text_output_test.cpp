@@ -1,0 +1,72 @@
+// Text-mode output: CR LF line ends, the print dialect, failed writes.
+#include "platform/text_output.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+
+#include "run_tool.h"
+
+namespace trimora {
+namespace {
+
+std::string written(void (*write)(TextOutput&)) {
+    testing::TempDir dir;
+    const std::string path = (dir / "out").string();
+    TextOutput out;
+    EXPECT_TRUE(out.open(path.c_str()));
+    write(out);
+    EXPECT_TRUE(out.close());
+    return testing::read_file(path);
+}
+
+TEST(TextOutput, WritesEveryLfAsCrLf) {
+    EXPECT_EQ(written([](TextOutput& out) { out.write("a\nb\n\nc"); }), "a\r\nb\r\n\r\nc");
+    EXPECT_EQ(written([](TextOutput& out) { out.write("\r\n"); }), "\r\r\n");
+}
+
+TEST(TextOutput, PrintsTheDialect) {
+    EXPECT_EQ(written([](TextOutput& out) {
+                  out.print("%s %lf %lf %lf\n", "nrml", 0.0, -0.0, -1.0);
+                  out.print("Wrong number of vertices [%d] at line %d\n", 2, INT_MIN);
+                  out.print("[%s][%s]%d%%\n", "", static_cast<const char*>(nullptr), INT_MAX);
+              }),
+              "nrml 0.000000 -0.000000 -1.000000\r\n"
+              "Wrong number of vertices [2] at line -2147483648\r\n"
+              "[][]2147483647%%\r\n");
+}
+
+TEST(TextOutput, LargeOutputSurvivesTheBuffer) {
+    const std::string text = written([](TextOutput& out) {
+        for (int i = 0; i < 100000; ++i) out.print("plot %lf %lf %lf\n", i * 0.5, -i * 1.0, 1e6);
+    });
+    std::size_t lines = 0;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+        ASSERT_EQ(text[at - 1], '\r');
+        ++lines;
+    }
+    EXPECT_EQ(lines, 100000u);
+    EXPECT_TRUE(text.starts_with("plot 0.000000 0.000000 1000000.000000\r\nplot 0.500000 -1.000000"));
+    EXPECT_TRUE(text.ends_with("plot 49999.500000 -99999.000000 1000000.000000\r\n"));
+}
+
+TEST(TextOutput, FullDeviceFailsTheClose) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TextOutput out;
+    ASSERT_TRUE(out.open("/dev/full"));
+    out.write("text\n");
+    EXPECT_FALSE(out.failed());
+    EXPECT_FALSE(out.close());
+    EXPECT_TRUE(out.failed());
+}
+
+TEST(TextOutput, DirectoryDoesNotOpen) {
+    testing::TempDir dir;
+    TextOutput out;
+    EXPECT_FALSE(out.open(dir.path().c_str()));
+}
+
+}  // namespace
+}  // namespace trimora

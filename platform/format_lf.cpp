@@ -1,4 +1,4 @@
-// Fast exact "%lf" text for the doubles a coordinate writer meets; special values; the rest goes to the exact path.
+// Fast exact "%lf" text for the doubles a coordinate writer meets, infinities and NaNs; the rest goes to the exact path.
 #include "platform/format_lf.h"
 
 #include <array>
@@ -15,7 +15,8 @@ constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
 constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << 52) - 1;
 constexpr std::uint64_t kIndefiniteNan = 0xFFF8000000000000;  // what 0.0 / 0.0 gives on x86-64
 
-// Below 4e-7 the 17-digit value is at most 4.0000000000000002e-7 < 5e-7, so the text is zero.
+// The least value whose 17 digits reach 5e-7 is 4.99999999999999995e-7; below 4e-7 the 17-digit value
+// is at most 4.0000000000000002e-7, which rounds to zero at six decimals.
 constexpr std::uint64_t kZeroBelowBits = std::bit_cast<std::uint64_t>(4e-7);
 constexpr int kMinBinaryExponent = -22;  // 2^-22 < 4e-7 < 2^-21
 constexpr int kMaxScaledExponent = 55;   // up to here |value| < 2^56 < 10^17
@@ -65,9 +66,10 @@ constexpr bool log10_estimate_is_exact() {
 }
 static_assert(log10_estimate_is_exact());
 
-// x / 10^t as x * c >> (58 + l), with 2^(l-1) < 10^t <= 2^l and c = ceil(2^(58+l) / 10^t) < 2^59 + 1.
-// For x < 2^58 the product overshoots x / 10^t by less than x * 10^t / (10^t * 2^(58+l)) < 10^-t,
-// too little to reach the next integer, so the quotient is exact without a hardware division.
+// x / 10^t as x * c >> (58 + l), with 2^(l-1) < 10^t <= 2^l and c = ceil(2^(58+l) / 10^t) <= 2^59.
+// c exceeds 2^(58+l) / 10^t by less than 1, so for x < 2^58 the scaled product exceeds x / 10^t by
+// less than x / 2^(58+l) < 2^-l <= 10^-t; the fraction of x / 10^t is at most 1 - 10^-t, so the floor
+// is unchanged and the quotient is exact without a hardware division.
 constexpr int kDivideBits = 58;
 struct reciprocal {
     std::uint64_t multiplier;
@@ -81,7 +83,8 @@ constexpr auto kReciprocals = [] {
         int l = 0;
         while ((u128{1} << l) < divisor) ++l;
         const int shift = kDivideBits + l;
-        table[static_cast<std::size_t>(t)] = {static_cast<std::uint64_t>(((u128{1} << shift) + divisor - 1) / divisor), shift};
+        const u128 multiplier = ((u128{1} << shift) + divisor - 1) / divisor;
+        table[static_cast<std::size_t>(t)] = {static_cast<std::uint64_t>(multiplier), shift};
     }
     return table;
 }();

@@ -75,7 +75,7 @@ bool increment(char* digits, int last) {
 
 }  // namespace
 
-// Exact for every finite double; non-finite values take the shared special-value texts of format_lf.
+// Exact for every finite double; infinities and NaNs take the texts of format_lf.
 int format_lf_exact(double value, char* out) {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);

@@ -1,8 +1,9 @@
-// Tests of the "%lf" text: exact expected texts, the exact path against glibc's digits, the fast path against the exact one.
+// Tests of the "%lf" text: known texts, the exact path against glibc's digits, the fast path against the exact one.
 #include "platform/format_lf.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -10,14 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace trimora {
 namespace {
 
+// Sanitized builds compare a quarter as many random values to stay quick.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kSlowdown = 4;
 #elif defined(__has_feature)
@@ -140,7 +140,7 @@ TEST(FormatLf, HugeValues) {
 }
 
 // Infinities and every kind of NaN, by bit pattern.
-TEST(FormatLf, SpecialValues) {
+TEST(FormatLf, NonFiniteValues) {
     const struct {
         std::uint64_t bits;
         const char* text;
@@ -274,6 +274,7 @@ private:
     int failures_ = 0;
 };
 
+// The fast path agrees with the exact one on the values coordinate files are made of.
 TEST(FormatLf, FastMatchesExactOnCoordinates) {
     fast_exact_checker checker;
     std::mt19937_64 rng(7);
@@ -297,6 +298,7 @@ TEST(FormatLf, FastMatchesExactOnCoordinates) {
     EXPECT_GE(checker.count(), 1000000 / kSlowdown);
 }
 
+// ... and where either rounding step meets an exact or near half.
 TEST(FormatLf, FastMatchesExactOnTies) {
     fast_exact_checker checker;
     std::mt19937_64 rng(11);
@@ -333,6 +335,7 @@ TEST(FormatLf, FastMatchesExactOnTies) {
     EXPECT_GT(checker.count(), 0);
 }
 
+// ... and at powers of two and ten, the fast range limits and the carry into a new digit.
 TEST(FormatLf, FastMatchesExactOnEdges) {
     fast_exact_checker checker;
     for (int b = -1074; b <= 1023; ++b) checker.check_around(std::ldexp(1.0, b), 3);
@@ -343,10 +346,13 @@ TEST(FormatLf, FastMatchesExactOnEdges) {
         checker.check_around(-edge, 50);
     }
     // 17 nines then more: the carry into an extra integer digit.
-    for (int d = -7; d <= 25; ++d) checker.check_around(std::strtod(("9.9999999999999999e" + std::to_string(d)).c_str(), nullptr), 5);
+    for (int d = -7; d <= 25; ++d) {
+        checker.check_around(std::strtod(("9.9999999999999999e" + std::to_string(d)).c_str(), nullptr), 5);
+    }
     EXPECT_GT(checker.count(), 0);
 }
 
+// ... and on random bit patterns.
 TEST(FormatLf, FastMatchesExactOnRandomBits) {
     fast_exact_checker checker;
     std::mt19937_64 rng(3);

@@ -45,6 +45,7 @@ bool TextInput::refill() {
 }
 
 bool TextInput::read_line(char* line) {
+    if (pos_ < end_ && read_plain_line(line)) return true;
     int n = 0;
     while (n < kLineBufferSize - 1) {
         if (pos_ == end_ && !refill()) break;
@@ -68,6 +69,30 @@ bool TextInput::read_line(char* line) {
     }
     line[n] = '\0';
     return n > 0;
+}
+
+bool TextInput::read_plain_line(char* line) {
+    // A whole line of at most 127 characters in the buffer, ended by LF or
+    // CR LF, with no other CR and no end byte in it: the common case, taken
+    // with block searches instead of a look at every byte.
+    const int window = end_ - pos_ < kLineBufferSize ? end_ - pos_ : kLineBufferSize;
+    const char* start = buffer_ + pos_;
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(window)));
+    if (lf == nullptr) return false;
+    auto length = static_cast<int>(lf - start);  // bytes before the LF
+    if (std::memchr(start, kEndOfText, static_cast<std::size_t>(length)) != nullptr) return false;
+    const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(length)));
+    int raw = length + 1;
+    if (cr != nullptr) {
+        if (cr != lf - 1) return false;
+        --length;
+    }
+    if (length + 1 > kLineBufferSize - 1) return false;
+    std::memcpy(line, start, static_cast<std::size_t>(length));
+    line[length] = '\n';
+    line[length + 1] = '\0';
+    pos_ += raw;
+    return true;
 }
 
 }  // namespace trimora

@@ -35,6 +35,9 @@ private:
     // Moves the unread bytes to the front and reads more behind them; false
     // when no byte was added.
     bool refill();
+    // Reads a whole ordinary line straight from the buffer; false, with
+    // nothing read, when the line needs the byte-by-byte reading.
+    bool read_plain_line(char* line);
 
     static constexpr int kBufferSize = 1 << 18;
     std::FILE* stream_ = nullptr;

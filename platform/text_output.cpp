@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "platform/format_lf.h"
 
 namespace trimora {
 
@@ -39,11 +38,6 @@ bool TextOutput::flush() {
     return !failed_;
 }
 
-char* TextOutput::reserve(int n) {
-    if (used_ + n > kBufferSize) flush();
-    return buffer_ + used_;
-}
-
 void TextOutput::write_raw(const char* bytes, int n) {
     while (n > 0) {
         const int piece = n < kBufferSize ? n : kBufferSize;
@@ -72,15 +66,6 @@ void TextOutput::write_newline() {
     used_ += 2;
 }
 
-void TextOutput::write_char(char c) {
-    if (c == '\n') {
-        write_newline();
-        return;
-    }
-    *reserve(1) = c;
-    ++used_;
-}
-
 void TextOutput::write_int(int value) {
     char digits[12];
     int n = 0;
@@ -101,18 +86,51 @@ void TextOutput::write_lf(double value) {
     used_ += format_lf(value, reserve(kLfBufferSize));
 }
 
+namespace {
+
+// Writes " x y z" and the line end at out; returns the position after them.
+// out must have room for 3 * (kLfBufferSize + 1) + 2 characters.
+char* put_numbers(char* out, double x, double y, double z) {
+    *out++ = ' ';
+    out += format_lf(x, out);
+    *out++ = ' ';
+    out += format_lf(y, out);
+    *out++ = ' ';
+    out += format_lf(z, out);
+    *out++ = '\r';
+    *out++ = '\n';
+    return out;
+}
+
+}  // namespace
+
+void PointLine::format(const char* word, double x, double y, double z) {
+    int n = 0;
+    while (n < kWordRoom && word[n] != '\0') {
+        text_[n] = word[n];
+        ++n;
+    }
+    size_ = static_cast<int>(put_numbers(text_ + n, x, y, z) - text_);
+}
+
+void TextOutput::write_point_line(const char* word, double x, double y, double z) {
+    write_text(word);
+    char* out = reserve(3 * (kLfBufferSize + 1) + 2);
+    used_ += static_cast<int>(put_numbers(out, x, y, z) - out);
+}
+
+void TextOutput::write_text(const char* text) {
+    for (; *text != '\0'; ++text) write_char(*text);
+}
+
 void TextOutput::print_args(const char* format, const PrintArg* args, int count) {
     int next = 0;
-    const char* text_start = format;
-    const char* p = format;
-    while (*p != '\0') {
+    for (const char* p = format; *p != '\0';) {
         if (*p != '%') {
-            ++p;
+            write_char(*p++);
             continue;
         }
-        write(std::string_view(text_start, static_cast<std::size_t>(p - text_start)));
         const PrintArg* arg = next < count ? &args[next] : nullptr;
-        ++next;
         if (p[1] == 'l' && p[2] == 'f') {
             write_lf(arg != nullptr && arg->kind == PrintArg::kReal ? arg->real : 0.0);
             p += 3;
@@ -121,18 +139,16 @@ void TextOutput::print_args(const char* format, const PrintArg* args, int count)
             p += 2;
         } else if (p[1] == 's') {
             if (arg != nullptr && arg->kind == PrintArg::kText && arg->text != nullptr) {
-                write(arg->text);
+                write_text(arg->text);
             }
             p += 2;
         } else {
             // Not a conversion of the dialect: the '%' is plain text.
-            --next;
-            write_char('%');
-            ++p;
+            write_char(*p++);
+            continue;
         }
-        text_start = p;
+        ++next;
     }
-    write(std::string_view(text_start, static_cast<std::size_t>(p - text_start)));
 }
 
 }  // namespace trimora

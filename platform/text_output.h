@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/format_lf.h"
+
 namespace trimora {
 
 // One argument of TextOutput::print: a text, an int or a double.
@@ -17,6 +19,19 @@ struct PrintArg {
     PrintArg(char* value) : kind(kText), text(value) {}
     PrintArg(int value) : kind(kInt), whole(value) {}
     PrintArg(double value) : kind(kReal), real(value) {}
+};
+
+// A "word x y z" line (the numbers in the "%lf" form) formatted once, for a
+// writer that writes the same line several times.
+class PointLine {
+public:
+    void format(const char* word, double x, double y, double z);
+
+private:
+    friend class TextOutput;
+    static constexpr int kWordRoom = 128;
+    int size_ = 0;
+    char text_[kWordRoom + 3 * (kLfBufferSize + 1) + 2];
 };
 
 // A file or the console, written in text mode through a large buffer. The
@@ -46,7 +61,18 @@ public:
     void write_newline();
     void write_int(int value);
     void write_lf(double value);
-    void write_char(char c);
+    // Writes "%s %lf %lf %lf\n", the line of every facet and edge writer,
+    // without interpreting a format.
+    void write_point_line(const char* word, double x, double y, double z);
+    void write(const PointLine& line) { write_raw(line.text_, line.size_); }
+    void write_char(char c) {
+        if (c == '\n') {
+            write_newline();
+        } else {
+            *reserve(1) = c;
+            ++used_;
+        }
+    }
 
     // Writes a format in the tool's own small printf dialect: "%s" takes a
     // text (null is written as the empty text), "%d" an int, "%lf" a double;
@@ -59,8 +85,12 @@ public:
 
 private:
     void print_args(const char* format, const PrintArg* args, int count);
+    void write_text(const char* text);
     // Makes room for n more bytes; n never exceeds the buffer size.
-    char* reserve(int n);
+    char* reserve(int n) {
+        if (used_ + n > kBufferSize) flush();
+        return buffer_ + used_;
+    }
     void write_raw(const char* bytes, int n);
 
     static constexpr int kBufferSize = 1 << 16;

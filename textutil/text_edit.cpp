@@ -42,10 +42,32 @@ int replace_extension(int len, char* name, const char* extension) {
     return append_text(p, len, name, extension);
 }
 
+namespace {
+
+// Whether a byte stays as it is in a cleaned line: printable, and not a
+// capital when capitals are lowered. The NUL ends every scan.
+struct UnchangedBytes {
+    bool plain[256] = {};
+    bool lowered[256] = {};
+    constexpr UnchangedBytes() {
+        for (int c = 32; c <= 126; ++c) {
+            plain[c] = true;
+            lowered[c] = c < 'A' || c > 'Z';
+        }
+    }
+};
+constexpr UnchangedBytes kUnchanged;
+
+}  // namespace
+
 int clean_line(int lower, char* line) {
     if (line == nullptr) return -1;
-    int w = 0;
-    for (int r = 0; line[r] != '\0'; ++r) {
+    // Most of a line needs no change: pass over it before copying anything.
+    const bool* unchanged = lower != 0 ? kUnchanged.lowered : kUnchanged.plain;
+    int r = 0;
+    while (unchanged[static_cast<unsigned char>(line[r])]) ++r;
+    int w = r;
+    for (; line[r] != '\0'; ++r) {
         // Characters count as signed 8-bit values: every byte from 128 up is below 32.
         auto c = static_cast<signed char>(line[r]);
         if (lower != 0 && c >= 'A' && c <= 'Z') c = static_cast<signed char>(c + 32);

@@ -18,9 +18,9 @@ int add_edge(FacetOutput& out, double x1, double y1, double z1, double x2, doubl
     if (find_edge(out.lines, x1, y1, z1, x2, y2, z2) >= 0) return 1;
     if (store_edge(out.lines, *out.console, x1, y1, z1, x2, y2, z2) < 0) return 0;
     if (out.pen_x != x1 || out.pen_y != y1 || out.pen_z != z1) {
-        out.file->print("move %lf %lf %lf\n", x1, y1, z1);
+        out.file->write_point_line("move", x1, y1, z1);
     }
-    out.file->print("plot %lf %lf %lf\n", x2, y2, z2);
+    out.file->write_point_line("plot", x2, y2, z2);
     out.pen_x = x2;
     out.pen_y = y2;
     out.pen_z = z2;

@@ -221,9 +221,28 @@ TEST_F(ClockTest, TimeStampWithoutADateIsTheTextAndTheLineEnd) {
 
 TEST_F(ClockTest, NullFileWritesNothingAndReadsNoClock) {
     use(ticking_from_morning);
+    write_time_stamp(static_cast<TextOutput*>(nullptr), "Run at ");
+    write_date_line(static_cast<TextOutput*>(nullptr));
+    write_time_stamp(static_cast<std::FILE*>(nullptr), "Run at ");
+    write_date_line(static_cast<std::FILE*>(nullptr));
     write_time_stamp(nullptr, "Run at ");
     write_date_line(nullptr);
     EXPECT_EQ(readings, 0);
+}
+
+// A stream the caller opened gets the same text-mode line as the tool's files.
+TEST_F(ClockTest, TimeStampOnACallersStream) {
+    use(at_fixed_moment);
+    fixed_moment = kMorning;
+    std::FILE* stream = std::tmpfile();
+    ASSERT_NE(stream, nullptr);
+    write_time_stamp(stream, "Run at ");
+    write_date_line(stream);
+    std::rewind(stream);
+    std::string text;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+    std::fclose(stream);
+    EXPECT_EQ(text, "Run at Thu Mar 05 09:04:07 2026\r\nThu Mar 05 09:04:07 2026\r\n");
 }
 
 }  // namespace

@@ -303,5 +303,26 @@ TEST(StripComment, OverwritesEveryDollarUpToTheEnd) {
     EXPECT_EQ(std::string(text, sizeof text), std::string(expected, sizeof expected));
 }
 
+TEST(NextChar, ReadsAConstantText) {
+    const char* cursor = " x y";
+    const char* const start = cursor;
+    EXPECT_EQ(next_char(cursor), 'x');
+    EXPECT_EQ(cursor, start + 2);
+    EXPECT_EQ(next_char(cursor), 'y');
+    EXPECT_EQ(next_char(cursor), 0);
+    EXPECT_EQ(cursor, start + 4);
+    const char* none = nullptr;
+    EXPECT_EQ(next_char(none), 0);
+}
+
+TEST(FindChar, MissingFlagByAddress) {
+    int missing = -1;
+    EXPECT_EQ(find_char("a=b", '=', &missing), 1);
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(find_char("a=b", ':', &missing), 3);
+    EXPECT_EQ(missing, 1);
+    EXPECT_EQ(find_char("a=b", ':', nullptr), 3);
+}
+
 }  // namespace
 }  // namespace trimora

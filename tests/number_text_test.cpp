@@ -319,5 +319,24 @@ TEST_F(DecimalCommaLocale, ChangesNoResult) {
     EXPECT_EQ(parse_whole_number(half.data(), status), 3);
 }
 
+// Callers may pass the status by address, or a null address when they do not want it.
+TEST(StatusByAddress, GivesTheSameValuesAndStatus) {
+    int status = -1;
+    EXPECT_EQ(parse_plain_number("12.5", &status), 12.5);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(parse_plain_number(nullptr, &status), 0.0);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(parse_plain_number("1,5", nullptr), 0.0);
+    char exponent[] = "1e5x";
+    EXPECT_EQ(parse_number(exponent, &status), 1.0);
+    EXPECT_EQ(status, 2);
+    EXPECT_STREQ(exponent, "1e5x");
+    char half[] = "-2.5";
+    EXPECT_EQ(parse_whole_number(half, &status), -2);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(parse_real("  7.5abc", &status), 7.5);
+    EXPECT_EQ(parse_real("", nullptr), 0.0);
+}
+
 }  // namespace
 }  // namespace trimora

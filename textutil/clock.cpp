@@ -44,4 +44,13 @@ void write_time_stamp(TextOutput* file, const char* text) {
 
 void write_date_line(TextOutput* file) { write_time_stamp(file, nullptr); }
 
+void write_time_stamp(std::FILE* file, const char* text) {
+    if (file == nullptr) return;
+    TextOutput out(file);
+    write_time_stamp(&out, text);
+    out.flush();
+}
+
+void write_date_line(std::FILE* file) { write_time_stamp(file, nullptr); }
+
 }  // namespace trimora

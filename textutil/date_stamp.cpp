@@ -78,7 +78,7 @@ int fill_date_stamp(char* buffer) {
     return 1;
 }
 
-const char* date_stamp() {
+char* date_stamp() {
     if (fill_date_stamp(date_buffer) == 0) date_buffer[0] = '\0';
     return date_buffer;
 }

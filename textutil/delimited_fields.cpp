@@ -46,15 +46,23 @@ char* next_field(char*& cursor, char delimiter) {
 
 int field_was_delimited() { return field_flag; }
 
-int next_char(char*& cursor) {
+int next_char(const char*& cursor) {
     if (cursor == nullptr) return 0;
-    char* const at = skip_spaces(cursor);
+    const char* at = cursor;
+    while (*at == ' ') ++at;
     if (*at == '\0') {
         cursor = at;
         return 0;
     }
     cursor = at + 1;
     return static_cast<signed char>(*at);
+}
+
+int next_char(char*& cursor) {
+    const char* read_only = cursor;
+    const int c = next_char(read_only);
+    cursor += read_only - static_cast<const char*>(cursor);
+    return c;
 }
 
 int substitute_field(int len, char* text, char open, char close, int count,

@@ -1,7 +1,9 @@
 // The text utility module: fixed-buffer text operations, the date stamp and clock helpers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 
 namespace trimora {
@@ -76,7 +78,7 @@ int fill_date_stamp(char* buffer);
 
 // The date text in the module's own buffer, valid until the next call; the
 // empty text when the date cannot be had.
-const char* date_stamp();
+char* date_stamp();
 
 // ---- Strict number reading ----
 //
@@ -132,6 +134,7 @@ int field_was_delimited();
 // The next character at cursor that is not a space, as a signed 8-bit value,
 // and moves the cursor past it; 0 at the end or for a null cursor. Only reads.
 int next_char(char*& cursor);
+int next_char(const char*& cursor);
 
 // Replaces the innermost bracketed name of text, the one between the last
 // open before the first close that has an open before it, by its value from
@@ -171,5 +174,38 @@ void write_time_stamp(TextOutput* file, const char* text);
 
 // Writes the date text alone as a line to file; nothing when file is null.
 void write_date_line(TextOutput* file);
+
+// The same for a stream opened by the caller, written in text mode as the
+// tool's own files are (LF as CR LF); a literal null means no file either.
+void write_time_stamp(std::FILE* file, const char* text);
+void write_date_line(std::FILE* file);
+inline void write_time_stamp(std::nullptr_t, const char*) {}
+inline void write_date_line(std::nullptr_t) {}
+
+// ---- Status by address ----
+//
+// The readers above for callers that pass the status or the missing flag by
+// address; a null address means the caller does not want it.
+
+inline double parse_plain_number(const char* text, int* status) {
+    int own = 0;
+    return parse_plain_number(text, status != nullptr ? *status : own);
+}
+inline double parse_number(char* text, int* status) {
+    int own = 0;
+    return parse_number(text, status != nullptr ? *status : own);
+}
+inline int parse_whole_number(char* text, int* status) {
+    int own = 0;
+    return parse_whole_number(text, status != nullptr ? *status : own);
+}
+inline double parse_real(const char* text, int* status) {
+    int own = 0;
+    return parse_real(text, status != nullptr ? *status : own);
+}
+inline int find_char(const char* text, char c, int* missing) {
+    int own = 0;
+    return find_char(text, c, missing != nullptr ? *missing : own);
+}
 
 }  // namespace trimora

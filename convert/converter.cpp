@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "convert/binary_stl.h"
 #include "convert/code_words.h"
 #include "convert/coordinate.h"
 #include "convert/identity.h"
@@ -140,10 +141,21 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
             write_failure_reported = true;
         }
     };
-    char line[kLineBufferSize];
-    while (input->read_line(line)) {
-        loop.line(line);
-        report_write_failure();
+    // A binary file (told by its size) gives whole facets, not lines.
+    auto binary = std::make_unique<BinaryStlInput>();
+    if (binary->open(input_path)) {
+        while (const unsigned char* record = binary->read_record()) {
+            ++loop.nfacet;
+            loop.status = write_binary_facet(*out, record);
+            report_write_failure();
+        }
+        binary->close();
+    } else {
+        char line[kLineBufferSize];
+        while (input->read_line(line)) {
+            loop.line(line);
+            report_write_failure();
+        }
     }
     write_trailer(*file, loop.nfacet);
 

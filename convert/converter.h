@@ -1,4 +1,4 @@
-// The conversion of one ASCII STL file into a KPF or VQ file beside it.
+// The conversion of one STL file, ASCII or binary, into a KPF or VQ file beside it.
 #pragma once
 
 namespace trimora {

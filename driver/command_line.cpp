@@ -1,6 +1,8 @@
 // Banner, help text, argument capture, output form and the error banner.
 #include "driver/command_line.h"
 
+#include <string_view>
+
 #include "convert/converter.h"
 #include "convert/identity.h"
 #include "driver/output_code.h"
@@ -63,7 +65,10 @@ int select_output_code(CommandLine& command, TextOutput& console) {
 
 int run_command_line(int argc, const char* const* argv, TextOutput& console) {
     console.print("%s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
-    if (argc <= 1) {
+    // The usual options, in the first place only; anything else names a file.
+    const std::string_view first = argc > 1 ? argv[1] : "";
+    if (first == "--version") return 0;
+    if (argc <= 1 || first == "-h" || first == "--help") {
         print_help(console);
         return 0;
     }

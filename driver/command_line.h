@@ -16,10 +16,11 @@ struct CommandLine {
     char normal_keyword[kTextSize] = "";
 };
 
-// Prints the banner, then the help text when no file is named, or converts
-// the named file in the form of the second argument and prints the error
-// banner when that fails. Further arguments are ignored. Returns the exit
-// code, always 0.
+// Prints the banner, then the help text when no file is named or the first
+// argument is -h or --help, nothing more for --version, or else converts the
+// named file in the form of the second argument and prints the error banner
+// when that fails. Further arguments are ignored. Returns the exit code,
+// always 0.
 int run_command_line(int argc, const char* const* argv, TextOutput& console);
 
 // Chooses the output code and keywords from the first word of the output-form

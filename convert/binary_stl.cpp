@@ -1,0 +1,114 @@
+// Binary STL detection by size, block reading of the 50-byte records, and the facet of one record.
+#include "convert/binary_stl.h"
+
+#include <bit>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+#include "convert/coordinate.h"
+#include "writers/facet_output.h"
+
+namespace trimora {
+
+static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559,
+              "binary STL values are IEEE single precision");
+
+bool is_binary_stl_size(std::uintmax_t size, std::uint32_t count) {
+    // 84 + 50 * count stays far below the range of uintmax_t for every count.
+    const std::uintmax_t records_end =
+        kBinaryPrefixSize + static_cast<std::uintmax_t>(kBinaryRecordSize) * count;
+    return size >= records_end && size - records_end < static_cast<std::uintmax_t>(kBinaryRecordSize);
+}
+
+std::uint32_t load_le32(const unsigned char* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+double load_le_float(const unsigned char* bytes) {
+    return static_cast<double>(std::bit_cast<float>(load_le32(bytes)));
+}
+
+BinaryStlInput::~BinaryStlInput() { close(); }
+
+bool BinaryStlInput::open(const char* path) {
+    close();
+    stream_ = std::fopen(path, "rb");
+    if (stream_ == nullptr) return false;
+    // The records are read in large blocks of their own, and a text file
+    // must lose no more than its first 84 bytes to the look at its count.
+    std::setvbuf(stream_, nullptr, _IONBF, 0);
+    // Only a regular file has a size to go by; a directory, a device or a
+    // pipe is text.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    unsigned char prefix[kBinaryPrefixSize];
+    if (error || size < static_cast<std::uintmax_t>(kBinaryPrefixSize) ||
+        std::fread(prefix, 1, sizeof prefix, stream_) != sizeof prefix ||
+        !is_binary_stl_size(size, load_le32(prefix + kBinaryHeaderSize))) {
+        close();
+        return false;
+    }
+    count_ = load_le32(prefix + kBinaryHeaderSize);
+    unread_ = count_;
+    return true;
+}
+
+void BinaryStlInput::close() {
+    if (stream_ != nullptr) std::fclose(stream_);
+    stream_ = nullptr;
+    count_ = 0;
+    unread_ = 0;
+    pos_ = 0;
+    end_ = 0;
+}
+
+bool BinaryStlInput::refill() {
+    if (stream_ == nullptr || unread_ == 0) return false;
+    const std::uint32_t records =
+        unread_ < static_cast<std::uint32_t>(kRecordsPerBlock) ? unread_ : kRecordsPerBlock;
+    const std::size_t got = std::fread(buffer_, 1, records * std::size_t{kBinaryRecordSize}, stream_);
+    // A file that ends early, or cannot be read, ends the records after the
+    // last whole one.
+    const auto whole = static_cast<std::uint32_t>(got / kBinaryRecordSize);
+    unread_ = whole == records ? unread_ - records : 0;
+    pos_ = 0;
+    end_ = static_cast<int>(whole) * kBinaryRecordSize;
+    return whole > 0;
+}
+
+const unsigned char* BinaryStlInput::read_record() {
+    if (pos_ == end_ && !refill()) return nullptr;
+    const unsigned char* record = buffer_ + pos_;
+    pos_ += kBinaryRecordSize;
+    return record;
+}
+
+int write_binary_facet(FacetOutput& out, const unsigned char* record) {
+    ++out.line_number;
+    double x = load_le_float(record);
+    double y = load_le_float(record + 4);
+    double z = load_le_float(record + 8);
+    double xs[3], ys[3], zs[3];
+    for (int i = 0; i < 3; ++i) {
+        const unsigned char* vertex = record + 12 + 12 * i;
+        xs[i] = load_le_float(vertex);
+        ys[i] = load_le_float(vertex + 4);
+        zs[i] = load_le_float(vertex + 8);
+    }
+    if (x == 0.0 && y == 0.0 && z == 0.0) {
+        const double ax = xs[1] - xs[0], ay = ys[1] - ys[0], az = zs[1] - zs[0];
+        const double bx = xs[2] - xs[0], by = ys[2] - ys[0], bz = zs[2] - zs[0];
+        x = ay * bz - az * by;
+        y = az * bx - ax * bz;
+        z = ax * by - ay * bx;
+    }
+    // Divided as a facet line's normal is: a degenerate facet's zero normal
+    // becomes NaN components.
+    const double length = vector_length(x, y, z);
+    out.vertex_count = 3;
+    return finish_facet(out, x / length, y / length, z / length, xs, ys, zs);
+}
+
+}  // namespace trimora

@@ -1,0 +1,74 @@
+// Binary STL input: telling a binary file by its size, reading its records, handing on its facets.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+namespace trimora {
+
+struct FacetOutput;
+
+// The fixed parts of a binary STL file: an 80-byte header, the little-endian
+// facet count, then one 50-byte record per facet.
+inline constexpr int kBinaryHeaderSize = 80;
+inline constexpr int kBinaryPrefixSize = 84;
+inline constexpr int kBinaryRecordSize = 50;
+
+// Whether a file of size bytes whose count at offset 80 is count holds
+// exactly count whole records, with less than one record left over. The
+// header plays no part: exporters often begin it with "solid". The four text
+// bytes of an ASCII file give a count of hundreds of millions, which no ASCII
+// file below several gigabytes can match.
+bool is_binary_stl_size(std::uintmax_t size, std::uint32_t count);
+
+// The little-endian unsigned 32-bit value at bytes, whatever the host order.
+std::uint32_t load_le32(const unsigned char* bytes);
+
+// The little-endian IEEE single-precision value at bytes, widened to double.
+double load_le_float(const unsigned char* bytes);
+
+// A binary STL file read record by record through a large block buffer.
+class BinaryStlInput {
+public:
+    BinaryStlInput() = default;
+    ~BinaryStlInput();
+    BinaryStlInput(const BinaryStlInput&) = delete;
+    BinaryStlInput& operator=(const BinaryStlInput&) = delete;
+
+    // Opens path and keeps it open when it is a binary STL file by its size
+    // and count; only the first 84 bytes are read for that. Returns false,
+    // with nothing left open, for any other file, for a file whose size
+    // cannot be known and for one that cannot be opened: those are read as
+    // text.
+    bool open(const char* path);
+    void close();
+
+    // The facet count of the open file.
+    std::uint32_t facet_count() const { return count_; }
+
+    // The next 50-byte record, valid until the next call, or null after the
+    // last record and when the file ends early or cannot be read. The bytes
+    // after the last record are never read.
+    const unsigned char* read_record();
+
+private:
+    // Reads the next block of whole records; false when none was read.
+    bool refill();
+
+    static constexpr int kRecordsPerBlock = 5120;
+    std::FILE* stream_ = nullptr;
+    std::uint32_t count_ = 0;
+    std::uint32_t unread_ = 0;  // records still in the file, not yet in the buffer
+    int pos_ = 0;               // byte offsets of the buffered records
+    int end_ = 0;
+    unsigned char buffer_[kBinaryRecordSize * kRecordsPerBlock];
+};
+
+// Hands one record to finish_facet as a complete facet of three vertices,
+// with its normal made a unit normal. A record whose stored normal is zero,
+// as many exporters leave it, gets the normal of its vertices, (v1 - v0) x
+// (v2 - v0). The line number becomes the record's number, counted from 1.
+// Returns the result of finish_facet.
+int write_binary_facet(FacetOutput& out, const unsigned char* record);
+
+}  // namespace trimora

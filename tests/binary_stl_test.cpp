@@ -1,0 +1,203 @@
+// Binary STL detection by size, little-endian decoding, block reading and the facet of one record.
+#include "convert/binary_stl.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/text_output.h"
+#include "run_tool.h"
+#include "stl_files.h"
+#include "writers/facet_output.h"
+
+namespace trimora {
+namespace {
+
+using testing::binary_stl;
+using testing::FloatFacet;
+using testing::TempDir;
+using testing::write_file;
+
+struct SizeCase {
+    std::uintmax_t size;
+    std::uint32_t count;
+    bool binary;
+};
+
+TEST(BinaryStl, SizeMustHoldExactlyTheCountedRecords) {
+    const std::uintmax_t largest = 84 + 50 * std::uintmax_t{0xFFFFFFFF};
+    const SizeCase cases[] = {
+        {83, 0, false},   {84, 0, true},    {133, 0, true},   {134, 0, false},
+        {133, 1, false},  {134, 1, true},   {135, 1, true},   {183, 1, true},
+        {184, 1, false},  {0, 0, false},    {1084, 20, true}, {1083, 20, false},
+        {1134, 20, false}, {largest, 0xFFFFFFFF, true},       {largest - 1, 0xFFFFFFFF, false},
+        {largest + 49, 0xFFFFFFFF, true}, {largest + 50, 0xFFFFFFFF, false},
+        // "soli" read as a count: 0x696c6f73 records, far beyond any text file.
+        {1 << 20, 0x696c6f73, false},
+    };
+    for (const SizeCase& c : cases) {
+        EXPECT_EQ(is_binary_stl_size(c.size, c.count), c.binary) << c.size << " " << c.count;
+    }
+}
+
+TEST(BinaryStl, ValuesAreLittleEndianWhateverTheHost) {
+    const unsigned char count[] = {0x78, 0x56, 0x34, 0x12};
+    EXPECT_EQ(load_le32(count), 0x12345678u);
+    const unsigned char high[] = {0x00, 0x00, 0x00, 0xFF};
+    EXPECT_EQ(load_le32(high), 0xFF000000u);
+
+    struct FloatCase {
+        unsigned char bytes[4];
+        double value;
+    };
+    const FloatCase cases[] = {
+        {{0x00, 0x00, 0x80, 0x3F}, 1.0},
+        {{0x00, 0x00, 0x20, 0xC0}, -2.5},
+        {{0xCD, 0xCC, 0xCC, 0x3D}, 0.100000001490116119384765625},  // 0.1f widened, not 0.1
+        {{0x01, 0x00, 0x00, 0x00}, 1.40129846432481707092e-45},     // smallest subnormal
+        {{0xFF, 0xFF, 0x7F, 0x7F}, 3.40282346638528859812e+38},     // largest float
+        {{0x00, 0x00, 0x80, 0x7F}, std::numeric_limits<double>::infinity()},
+    };
+    for (const FloatCase& c : cases) EXPECT_EQ(load_le_float(c.bytes), c.value);
+    const unsigned char negative_zero[] = {0x00, 0x00, 0x00, 0x80};
+    EXPECT_TRUE(std::signbit(load_le_float(negative_zero)));
+    const unsigned char nan[] = {0x00, 0x00, 0xC0, 0x7F};
+    EXPECT_TRUE(std::isnan(load_le_float(nan)));
+}
+
+// Facet i holds the value i in every place, so that its order can be checked.
+std::vector<FloatFacet> numbered_facets(int count) {
+    std::vector<FloatFacet> facets;
+    for (int i = 0; i < count; ++i) {
+        const auto v = static_cast<float>(i);
+        facets.push_back({{v, v, v}, {{v, v, v}, {v, v, v}, {v, v, v}}});
+    }
+    return facets;
+}
+
+TEST(BinaryStlInput, ReadsEveryRecordInOrderAcrossBlocks) {
+    // 5120 records fill one block; these cross into a third.
+    for (const int count : {0, 1, 5119, 5120, 5121, 10241}) {
+        TempDir dir;
+        write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(count), "\n"));
+        BinaryStlInput input;
+        ASSERT_TRUE(input.open((dir / "m.stl").c_str())) << count;
+        EXPECT_EQ(input.facet_count(), static_cast<std::uint32_t>(count));
+        int read = 0;
+        while (const unsigned char* record = input.read_record()) {
+            ASSERT_EQ(load_le_float(record), static_cast<double>(read)) << count;
+            ASSERT_EQ(load_le_float(record + 44), static_cast<double>(read)) << count;
+            ++read;
+        }
+        EXPECT_EQ(read, count);
+        EXPECT_EQ(input.read_record(), nullptr);
+    }
+}
+
+TEST(BinaryStlInput, OtherFilesAreLeftToTheTextReader) {
+    const std::string one_record = binary_stl("x", numbered_facets(1));
+    const std::pair<const char*, std::string> cases[] = {
+        {"ascii", "solid x\n  facet normal 0 0 1\n    outer loop\n      vertex 0 0 0\n"
+                  "      vertex 1 0 0\n      vertex 1 1 0\n    endloop\n  endfacet\nendsolid x\n"},
+        {"empty", ""},
+        {"83_bytes", one_record.substr(0, 83)},
+        {"truncated_record", one_record.substr(0, one_record.size() - 1)},
+        {"whole_extra_record", one_record + std::string(50, '\n')},
+    };
+    for (const auto& [name, bytes] : cases) {
+        TempDir dir;
+        write_file(dir / "m.stl", bytes);
+        BinaryStlInput input;
+        EXPECT_FALSE(input.open((dir / "m.stl").c_str())) << name;
+        EXPECT_EQ(input.read_record(), nullptr) << name;
+    }
+    TempDir dir;
+    BinaryStlInput input;
+    EXPECT_FALSE(input.open((dir / "absent.stl").c_str()));
+    EXPECT_FALSE(input.open(dir.path().c_str()));
+}
+
+// Hands one record to finish_facet in the TEXT form and returns what was written.
+struct Written {
+    std::string text;
+    int result;
+    int line_number;
+    int vertex_count;
+};
+
+Written write_record(const FloatFacet& facet, int output_code = kTextForm) {
+    const std::string bytes = binary_stl("", {facet}).substr(84);
+    std::FILE* stream = std::tmpfile();
+    Written written{};
+    {
+        TextOutput file(stream);
+        TextOutput console(stream);
+        FacetOutput out;
+        out.output_code = output_code;
+        out.file = &file;
+        out.console = &console;
+        out.line_number = 6;
+        written.result =
+            write_binary_facet(out, reinterpret_cast<const unsigned char*>(bytes.data()));
+        written.line_number = out.line_number;
+        written.vertex_count = out.vertex_count;
+        file.flush();
+    }
+    std::rewind(stream);
+    char buffer[1024];
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, stream);
+    std::fclose(stream);
+    written.text.assign(buffer, got);
+    return written;
+}
+
+TEST(WriteBinaryFacet, WritesAUnitNormalAndCountsTheRecord) {
+    const Written w = write_record({{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}});
+    EXPECT_EQ(w.text,
+              "\r\nnrml 0.000000 0.000000 -1.000000\r\ntrng 0.000000 0.000000 0.000000\r\n"
+              "nrml 0.000000 0.000000 -1.000000\r\ntrng 1.000000 0.000000 0.000000\r\n"
+              "nrml 0.000000 0.000000 -1.000000\r\ntrng 1.000000 1.000000 0.000000\r\n");
+    EXPECT_EQ(w.result, 1);
+    EXPECT_EQ(w.line_number, 7);
+    EXPECT_EQ(w.vertex_count, 0);
+}
+
+TEST(WriteBinaryFacet, ZeroNormalBecomesTheNormalOfTheVertices) {
+    struct Case {
+        FloatFacet facet;
+        const char* normal_line;
+    };
+    const Case cases[] = {
+        // Counter-clockwise seen from +z.
+        {{{0, 0, 0}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}, "nrml 0.000000 0.000000 1.000000\r\n"},
+        // Clockwise, negative zeros, away from the origin.
+        {{{-0.0f, -0.0f, -0.0f}, {{5, 5, 3}, {5, 7, 3}, {7, 5, 3}}},
+         "nrml 0.000000 0.000000 -1.000000\r\n"},
+        // A tilted facet: (1, 0, 0) x (0, -4, 3) = (0, -3, -4).
+        {{{0, 0, 0}, {{0, 0, 0}, {1, 0, 0}, {0, -4, 3}}}, "nrml 0.000000 -0.600000 -0.800000\r\n"},
+        // All three in line: the zero cross product divides into NaN.
+        {{{0, 0, 0}, {{0, 0, 0}, {0, 0, 5}, {0, 0, 10}}}, "nrml -1.#IND00 -1.#IND00 -1.#IND00\r\n"},
+        // A stored normal that is not zero is only made unit, never replaced.
+        {{{0, 3, 4}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}, "nrml 0.000000 0.600000 0.800000\r\n"},
+    };
+    for (const Case& c : cases) {
+        const Written w = write_record(c.facet);
+        EXPECT_TRUE(w.text.starts_with(std::string("\r\n") + c.normal_line)) << w.text;
+        EXPECT_EQ(w.result, 1);
+    }
+}
+
+TEST(WriteBinaryFacet, NoFormWritesNothingAndFails) {
+    const Written w = write_record({{0, 0, 1}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}, kNullForm);
+    EXPECT_EQ(w.text, "");
+    EXPECT_EQ(w.result, 0);
+    EXPECT_EQ(w.vertex_count, 0);
+}
+
+}  // namespace
+}  // namespace trimora

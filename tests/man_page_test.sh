@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Renders the manual page with every groff warning on; any warning fails. Skips (77) without groff.
+# Usage: man_page_test.sh <manual page>
+set -euo pipefail
+
+page=$1
+command -v groff >/dev/null || { echo "skip: groff is not here"; exit 77; }
+[ -f "$page" ] || { echo "FAIL: no $page" >&2; exit 1; }
+warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1)
+if [ -n "$warnings" ]; then
+  echo "FAIL: groff warns about $page:" >&2
+  echo "$warnings" >&2
+  exit 1
+fi
+# The page must say something under each of its main headings.
+text=$(groff -man -Tutf8 -P-c "$page" 2>/dev/null | sed 's/.\x08//g')
+for heading in NAME SYNOPSIS DESCRIPTION OPTIONS INPUT "OUTPUT FORMS" MESSAGES "EXIT STATUS"; do
+  grep -q "^$heading\$" <<<"$text" || { echo "FAIL: no $heading section" >&2; exit 1; }
+done
+# Every console message of the tool is explained.
+messages=(
+  "Cannot open file: [" "File open: [" "File closed: [" "nfacet = " "Unknown code word ["
+  "Unexpected code word [" "Unexpected default case [" "Too many vertices at line"
+  "Wrong number of vertices [" "Line list overflow: [5000]" "Cannot write file: ["
+  "*****  An error has occurred  *****" "output_code = TEXT [2]" "output_code = NUMBER [1]"
+  "output_code = WIRE [3]" "output_code = NULL [0]"
+)
+for message in "${messages[@]}"; do
+  grep -qF -- "$message" <<<"$text" || { echo "FAIL: the message '$message' is not explained" >&2; exit 1; }
+done
+echo "ok: $page renders without warnings"

@@ -12,6 +12,7 @@ bool TextOutput::open(const char* path) {
     close();
     stream_ = std::fopen(path, "wb");
     owns_stream_ = stream_ != nullptr;
+    if (owns_stream_ && !numbers_) numbers_ = std::make_unique<LfCache>();
     failed_ = false;
     used_ = 0;
     return stream_ != nullptr;
@@ -88,15 +89,19 @@ void TextOutput::write_lf(double value) {
 
 namespace {
 
+int put_lf(double value, char* out, LfCache* cache) {
+    return cache != nullptr ? cache->format(value, out) : format_lf(value, out);
+}
+
 // Writes " x y z" and the line end at out; returns the position after them.
 // out must have room for 3 * (kLfBufferSize + 1) + 2 characters.
-char* put_numbers(char* out, double x, double y, double z) {
+char* put_numbers(char* out, double x, double y, double z, LfCache* cache) {
     *out++ = ' ';
-    out += format_lf(x, out);
+    out += put_lf(x, out, cache);
     *out++ = ' ';
-    out += format_lf(y, out);
+    out += put_lf(y, out, cache);
     *out++ = ' ';
-    out += format_lf(z, out);
+    out += put_lf(z, out, cache);
     *out++ = '\r';
     *out++ = '\n';
     return out;
@@ -104,19 +109,19 @@ char* put_numbers(char* out, double x, double y, double z) {
 
 }  // namespace
 
-void PointLine::format(const char* word, double x, double y, double z) {
+void PointLine::format(const char* word, double x, double y, double z, LfCache* cache) {
     int n = 0;
     while (n < kWordRoom && word[n] != '\0') {
         text_[n] = word[n];
         ++n;
     }
-    size_ = static_cast<int>(put_numbers(text_ + n, x, y, z) - text_);
+    size_ = static_cast<int>(put_numbers(text_ + n, x, y, z, cache) - text_);
 }
 
 void TextOutput::write_point_line(const char* word, double x, double y, double z) {
     write_text(word);
     char* out = reserve(3 * (kLfBufferSize + 1) + 2);
-    used_ += static_cast<int>(put_numbers(out, x, y, z) - out);
+    used_ += static_cast<int>(put_numbers(out, x, y, z, numbers_.get()) - out);
 }
 
 void TextOutput::write_text(const char* text) {

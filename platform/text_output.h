@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string_view>
 
 #include "platform/format_lf.h"
+#include "platform/lf_cache.h"
 
 namespace trimora {
 
@@ -25,7 +27,7 @@ struct PrintArg {
 // writer that writes the same line several times.
 class PointLine {
 public:
-    void format(const char* word, double x, double y, double z);
+    void format(const char* word, double x, double y, double z, LfCache* cache = nullptr);
 
 private:
     friend class TextOutput;
@@ -96,6 +98,8 @@ private:
     static constexpr int kBufferSize = 1 << 16;
     std::FILE* stream_ = nullptr;
     bool owns_stream_ = false;
+    // Files, which take coordinates by the million, remember their texts.
+    std::unique_ptr<LfCache> numbers_;
     bool failed_ = false;
     int used_ = 0;
     char buffer_[kBufferSize];

@@ -11,32 +11,54 @@ TextOutput::~TextOutput() { close(); }
 bool TextOutput::open(const char* path) {
     close();
     stream_ = std::fopen(path, "wb");
-    owns_stream_ = stream_ != nullptr;
-    if (owns_stream_ && !numbers_) numbers_ = std::make_unique<LfCache>();
+    if (stream_ == nullptr) return false;
+    owns_stream_ = true;
     failed_ = false;
     used_ = 0;
-    return stream_ != nullptr;
+    // Whole buffers go to the system at once; the stream's own buffer would
+    // only copy them again.
+    std::setvbuf(stream_, nullptr, _IONBF, 0);
+    if (!numbers_) numbers_ = std::make_unique<LfCache>();
+    try {
+        if (!spare_) spare_ = std::make_unique<char[]>(kBufferSize);
+        writer_ = std::make_unique<BackgroundWriter>(stream_);
+    } catch (const std::exception&) {
+        // Without a second thread the file is written directly.
+        writer_.reset();
+    }
+    return true;
 }
 
 bool TextOutput::close() {
     flush();
+    if (writer_) {
+        if (!writer_->finish()) failed_ = true;
+        writer_.reset();
+    }
     if (stream_ != nullptr && owns_stream_ && std::fclose(stream_) != 0) failed_ = true;
     stream_ = nullptr;
     owns_stream_ = false;
+    buffer_ = first_;
     return !failed_;
 }
 
-bool TextOutput::flush() {
-    if (used_ > 0 && !failed_ && stream_ != nullptr) {
-        if (std::fwrite(buffer_, 1, static_cast<std::size_t>(used_), stream_) !=
-            static_cast<std::size_t>(used_)) {
-            failed_ = true;
-        } else if (std::fflush(stream_) != 0) {
+void TextOutput::hand_over() {
+    if (used_ > 0 && stream_ != nullptr && !failed()) {
+        if (writer_) {
+            writer_->write(buffer_, static_cast<std::size_t>(used_));
+            buffer_ = buffer_ == first_ ? spare_.get() : first_;
+        } else if (std::fwrite(buffer_, 1, static_cast<std::size_t>(used_), stream_) !=
+                   static_cast<std::size_t>(used_)) {
             failed_ = true;
         }
     }
     used_ = 0;
-    return !failed_;
+}
+
+bool TextOutput::flush() {
+    hand_over();
+    if (!writer_ && stream_ != nullptr && !failed_ && std::fflush(stream_) != 0) failed_ = true;
+    return !failed();
 }
 
 void TextOutput::write_raw(const char* bytes, int n) {

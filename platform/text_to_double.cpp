@@ -127,8 +127,10 @@ bool read_quickly(const char* text, double& value, const char*& end) {
         if (*r == '+' || *r == '-') ++r;
         if (is_digit(*r)) {
             const char* first = r;
-            while (is_digit(*r)) exponent = exponent * 10 + (*r++ - '0');
-            if (r - first > 4) return false;
+            while (is_digit(*r)) {
+                if (r - first == 4) return false;
+                exponent = exponent * 10 + (*r++ - '0');
+            }
             if (negative_exponent) exponent = -exponent;
             q = r;
         }

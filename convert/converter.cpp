@@ -39,9 +39,9 @@ struct LineLoop {
             report("Unexpected code word [%s] on line %d\n", second);
             return;
         }
-        const double x = parse_coordinate(next_token(cursor));
-        const double y = parse_coordinate(next_token(cursor));
-        const double z = parse_coordinate(next_token(cursor));
+        const double x = next_coordinate(cursor);
+        const double y = next_coordinate(cursor);
+        const double z = next_coordinate(cursor);
         // A zero normal is divided all the same: its components become NaN.
         const double length = vector_length(x, y, z);
         nx = x / length;
@@ -56,9 +56,9 @@ struct LineLoop {
             status = 0;
             return;
         }
-        xs[i] = parse_coordinate(next_token(cursor));
-        ys[i] = parse_coordinate(next_token(cursor));
-        zs[i] = parse_coordinate(next_token(cursor));
+        xs[i] = next_coordinate(cursor);
+        ys[i] = next_coordinate(cursor);
+        zs[i] = next_coordinate(cursor);
         out.vertex_count = i + 1;
     }
 

@@ -7,6 +7,11 @@ namespace trimora {
 // it; a token without a number reads as 0.0. Never fails.
 double parse_coordinate(const char* token);
 
+// parse_coordinate(next_token(cursor)) in one pass over the token: the
+// number is read where it stands, and then the token is cut off the text and
+// the cursor moved past it as next_token does.
+double next_coordinate(char*& cursor);
+
 // The square root of x*x + y*y + z*z.
 double vector_length(double x, double y, double z);
 

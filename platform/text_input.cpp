@@ -1,6 +1,7 @@
 // Text-mode line reading over a large binary read buffer.
 #include "platform/text_input.h"
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -8,8 +9,29 @@
 namespace trimora {
 
 namespace {
+
 constexpr char kEndOfText = 0x1A;
+
+// Whether any of the n bytes at text is below 0x1B, the range that holds CR
+// and the end byte; eight bytes at a time, as most lines have none.
+bool has_low_byte(const char* text, int n) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text + i, sizeof word);
+        // A byte below 0x1B borrows in the subtraction and sets its high bit,
+        // which a byte of 0x80 or more would set too: those are checked below.
+        if (((word - kOnes * 0x1B) & ~word & kHighBits) != 0) return true;
+    }
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(text[i]) < 0x1B) return true;
+    }
+    return false;
 }
+
+}  // namespace
 
 TextInput::~TextInput() { close(); }
 
@@ -80,12 +102,14 @@ bool TextInput::read_plain_line(char* line) {
     const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(window)));
     if (lf == nullptr) return false;
     auto length = static_cast<int>(lf - start);  // bytes before the LF
-    if (std::memchr(start, kEndOfText, static_cast<std::size_t>(length)) != nullptr) return false;
-    const auto* cr = static_cast<const char*>(std::memchr(start, '\r', static_cast<std::size_t>(length)));
-    int raw = length + 1;
-    if (cr != nullptr) {
-        if (cr != lf - 1) return false;
-        --length;
+    const int raw = length + 1;
+    if (has_low_byte(start, length)) {
+        if (std::memchr(start, kEndOfText, static_cast<std::size_t>(length)) != nullptr) return false;
+        const void* cr = std::memchr(start, '\r', static_cast<std::size_t>(length));
+        if (cr != nullptr) {
+            if (cr != lf - 1) return false;
+            --length;
+        }
     }
     if (length + 1 > kLineBufferSize - 1) return false;
     std::memcpy(line, start, static_cast<std::size_t>(length));

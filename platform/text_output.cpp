@@ -11,31 +11,54 @@ TextOutput::~TextOutput() { close(); }
 bool TextOutput::open(const char* path) {
     close();
     stream_ = std::fopen(path, "wb");
-    owns_stream_ = stream_ != nullptr;
+    if (stream_ == nullptr) return false;
+    owns_stream_ = true;
     failed_ = false;
     used_ = 0;
-    return stream_ != nullptr;
+    // Whole buffers go to the system at once; the stream's own buffer would
+    // only copy them again.
+    std::setvbuf(stream_, nullptr, _IONBF, 0);
+    if (!numbers_) numbers_ = std::make_unique<LfCache>();
+    try {
+        if (!spare_) spare_ = std::make_unique<char[]>(kBufferSize);
+        writer_ = std::make_unique<BackgroundWriter>(stream_);
+    } catch (const std::exception&) {
+        // Without a second thread the file is written directly.
+        writer_.reset();
+    }
+    return true;
 }
 
 bool TextOutput::close() {
     flush();
+    if (writer_) {
+        if (!writer_->finish()) failed_ = true;
+        writer_.reset();
+    }
     if (stream_ != nullptr && owns_stream_ && std::fclose(stream_) != 0) failed_ = true;
     stream_ = nullptr;
     owns_stream_ = false;
+    buffer_ = first_;
     return !failed_;
 }
 
-bool TextOutput::flush() {
-    if (used_ > 0 && !failed_ && stream_ != nullptr) {
-        if (std::fwrite(buffer_, 1, static_cast<std::size_t>(used_), stream_) !=
-            static_cast<std::size_t>(used_)) {
-            failed_ = true;
-        } else if (std::fflush(stream_) != 0) {
+void TextOutput::hand_over() {
+    if (used_ > 0 && stream_ != nullptr && !failed()) {
+        if (writer_) {
+            writer_->write(buffer_, static_cast<std::size_t>(used_));
+            buffer_ = buffer_ == first_ ? spare_.get() : first_;
+        } else if (std::fwrite(buffer_, 1, static_cast<std::size_t>(used_), stream_) !=
+                   static_cast<std::size_t>(used_)) {
             failed_ = true;
         }
     }
     used_ = 0;
-    return !failed_;
+}
+
+bool TextOutput::flush() {
+    hand_over();
+    if (!writer_ && stream_ != nullptr && !failed_ && std::fflush(stream_) != 0) failed_ = true;
+    return !failed();
 }
 
 void TextOutput::write_raw(const char* bytes, int n) {
@@ -88,15 +111,19 @@ void TextOutput::write_lf(double value) {
 
 namespace {
 
+int put_lf(double value, char* out, LfCache* cache) {
+    return cache != nullptr ? cache->format(value, out) : format_lf(value, out);
+}
+
 // Writes " x y z" and the line end at out; returns the position after them.
 // out must have room for 3 * (kLfBufferSize + 1) + 2 characters.
-char* put_numbers(char* out, double x, double y, double z) {
+char* put_numbers(char* out, double x, double y, double z, LfCache* cache) {
     *out++ = ' ';
-    out += format_lf(x, out);
+    out += put_lf(x, out, cache);
     *out++ = ' ';
-    out += format_lf(y, out);
+    out += put_lf(y, out, cache);
     *out++ = ' ';
-    out += format_lf(z, out);
+    out += put_lf(z, out, cache);
     *out++ = '\r';
     *out++ = '\n';
     return out;
@@ -104,19 +131,19 @@ char* put_numbers(char* out, double x, double y, double z) {
 
 }  // namespace
 
-void PointLine::format(const char* word, double x, double y, double z) {
+void PointLine::format(const char* word, double x, double y, double z, LfCache* cache) {
     int n = 0;
     while (n < kWordRoom && word[n] != '\0') {
         text_[n] = word[n];
         ++n;
     }
-    size_ = static_cast<int>(put_numbers(text_ + n, x, y, z) - text_);
+    size_ = static_cast<int>(put_numbers(text_ + n, x, y, z, cache) - text_);
 }
 
 void TextOutput::write_point_line(const char* word, double x, double y, double z) {
     write_text(word);
     char* out = reserve(3 * (kLfBufferSize + 1) + 2);
-    used_ += static_cast<int>(put_numbers(out, x, y, z) - out);
+    used_ += static_cast<int>(put_numbers(out, x, y, z, numbers_.get()) - out);
 }
 
 void TextOutput::write_text(const char* text) {

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string_view>
 
+#include "platform/background_writer.h"
 #include "platform/format_lf.h"
+#include "platform/lf_cache.h"
 
 namespace trimora {
 
@@ -25,7 +28,7 @@ struct PrintArg {
 // writer that writes the same line several times.
 class PointLine {
 public:
-    void format(const char* word, double x, double y, double z);
+    void format(const char* word, double x, double y, double z, LfCache* cache = nullptr);
 
 private:
     friend class TextOutput;
@@ -54,7 +57,7 @@ public:
     bool close();
     // Hands the buffered bytes to the stream; false when a write failed.
     bool flush();
-    bool failed() const { return failed_; }
+    bool failed() const { return failed_ || (writer_ && writer_->failed()); }
 
     // Writes the text with each LF as CR LF.
     void write(std::string_view text);
@@ -88,17 +91,26 @@ private:
     void write_text(const char* text);
     // Makes room for n more bytes; n never exceeds the buffer size.
     char* reserve(int n) {
-        if (used_ + n > kBufferSize) flush();
+        if (used_ + n > kBufferSize) hand_over();
         return buffer_ + used_;
     }
+    // Passes the filled buffer on to the file or the writer thread.
+    void hand_over();
     void write_raw(const char* bytes, int n);
 
-    static constexpr int kBufferSize = 1 << 16;
+    static constexpr int kBufferSize = 1 << 17;
     std::FILE* stream_ = nullptr;
     bool owns_stream_ = false;
+    // Files are written on a second thread from one buffer while the other
+    // fills; the console is written directly.
+    std::unique_ptr<BackgroundWriter> writer_;
+    std::unique_ptr<char[]> spare_;
+    // Files, which take coordinates by the million, remember their texts.
+    std::unique_ptr<LfCache> numbers_;
     bool failed_ = false;
     int used_ = 0;
-    char buffer_[kBufferSize];
+    char first_[kBufferSize];
+    char* buffer_ = first_;
 };
 
 }  // namespace trimora

@@ -98,24 +98,68 @@ double convert_slowly(const NumberText& n) {
     return value;
 }
 
+// The value of a number of at most 19 digits whose exponent is written with at
+// most 4 digits, when it is exact by one operation; false, with nothing
+// stored, when the full scan has to decide. This is the form of almost every
+// coordinate, and it is read here in one tight pass.
+bool read_quickly(const char* text, double& value, const char*& end) {
+    const char* p = text;
+    while (is_white(*p)) ++p;
+    const bool negative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    std::uint64_t digits = 0;
+    const char* q = p;
+    while (is_digit(*q)) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+    long count = q - p;
+    long fraction = 0;
+    if (*q == '.') {
+        const char* first = ++q;
+        while (is_digit(*q)) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+        fraction = q - first;
+        count += fraction;
+    }
+    // Without a digit the full scan gives 0.0; beyond 19 digits the sum overflowed.
+    if (count == 0 || count > 19) return false;
+    long exponent = 0;
+    if (*q == 'e' || *q == 'E' || *q == 'd' || *q == 'D') {
+        const char* r = q + 1;
+        const bool negative_exponent = *r == '-';
+        if (*r == '+' || *r == '-') ++r;
+        if (is_digit(*r)) {
+            const char* first = r;
+            while (is_digit(*r)) {
+                if (r - first == 4) return false;
+                exponent = exponent * 10 + (*r++ - '0');
+            }
+            if (negative_exponent) exponent = -exponent;
+            q = r;
+        }
+    }
+    const long scale = exponent - fraction;
+    constexpr std::uint64_t kExactDigits = std::uint64_t{1} << 53;
+    if (digits > kExactDigits || scale < -22 || scale > 22) return false;
+    // Both the digits and the power of ten are exact doubles, so one correctly
+    // rounded operation gives the correctly rounded value.
+    const auto exact = static_cast<double>(digits);
+    value = scale < 0 ? exact / kExactPowers[-scale] : exact * kExactPowers[scale];
+    if (negative) value = -value;
+    end = q;
+    return true;
+}
+
 }  // namespace
 
 double text_to_double(const char* text, const char** end) {
+    double value = 0.0;
+    const char* quick_end = nullptr;
+    if (read_quickly(text, value, quick_end)) {
+        if (end != nullptr) *end = quick_end;
+        return value;
+    }
     const NumberText n = scan_number(text);
     if (end != nullptr) *end = n.has_digit ? n.end : text;
     if (!n.has_digit) return 0.0;
-    double value;
-    const long scale = n.exponent - n.fraction_digits;
-    if (n.digit_count == 0) {
-        value = 0.0;
-    } else if (n.digit_count <= 15 && scale >= -22 && scale <= 22) {
-        // Both the digits and the power of ten are exact doubles, so one
-        // correctly rounded operation gives the correctly rounded value.
-        const auto digits = static_cast<double>(n.digits);
-        value = scale < 0 ? digits / kExactPowers[-scale] : digits * kExactPowers[scale];
-    } else {
-        value = convert_slowly(n);
-    }
+    value = n.digit_count == 0 ? 0.0 : convert_slowly(n);
     return n.negative ? -value : value;
 }
 

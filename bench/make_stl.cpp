@@ -1,0 +1,68 @@
+// Writes a deterministic closed ASCII STL mesh (a torus) for the benchmarks.
+//
+// Usage: make_stl <facets> <e|f> <file>
+// The torus has every edge shared by two facets, like a real closed part; its
+// numbers are written as "%e" (as many CAD exporters do) or "%f".
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+
+namespace {
+
+struct Point {
+    double x, y, z;
+};
+
+Point torus_point(int i, int j, int rings, int sides) {
+    const double pi = 3.14159265358979323846;
+    const double u = 2 * pi * i / rings;
+    const double v = 2 * pi * j / sides;
+    const double r = 40.0 + 12.5 * std::cos(v);
+    return {r * std::cos(u), r * std::sin(u), 12.5 * std::sin(v)};
+}
+
+void write_facet(std::FILE* out, const char* number, const Point& a, const Point& b,
+                 const Point& c) {
+    const Point e1{b.x - a.x, b.y - a.y, b.z - a.z};
+    const Point e2{c.x - a.x, c.y - a.y, c.z - a.z};
+    Point n{e1.y * e2.z - e1.z * e2.y, e1.z * e2.x - e1.x * e2.z, e1.x * e2.y - e1.y * e2.x};
+    const double length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length > 0) n = {n.x / length, n.y / length, n.z / length};
+    char format[128];
+    std::snprintf(format, sizeof format, "  facet normal %s %s %s\n", number, number, number);
+    std::fprintf(out, format, n.x, n.y, n.z);
+    std::fputs("    outer loop\n", out);
+    std::snprintf(format, sizeof format, "      vertex %s %s %s\n", number, number, number);
+    for (const Point* p : {&a, &b, &c}) std::fprintf(out, format, p->x, p->y, p->z);
+    std::fputs("    endloop\n  endfacet\n", out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_stl <facets> <e|f> <file>\n");
+        return 2;
+    }
+    const long facets = std::atol(argv[1]);
+    const char* number = argv[2][0] == 'f' ? "%f" : "%e";
+    std::FILE* out = std::fopen(argv[3], "w");
+    if (out == nullptr) return 1;
+    // A grid of rings x sides quads, two facets each, close to the facets asked for.
+    const int sides = static_cast<int>(std::sqrt(facets / 2.0 / 2.0));
+    const int rings = static_cast<int>(facets / 2 / (sides > 0 ? sides : 1));
+    std::fputs("solid torus\n", out);
+    for (int i = 0; i < rings; ++i) {
+        for (int j = 0; j < sides; ++j) {
+            const Point a = torus_point(i, j, rings, sides);
+            const Point b = torus_point((i + 1) % rings, j, rings, sides);
+            const Point c = torus_point((i + 1) % rings, (j + 1) % sides, rings, sides);
+            const Point d = torus_point(i, (j + 1) % sides, rings, sides);
+            write_facet(out, number, a, b, c);
+            write_facet(out, number, a, c, d);
+        }
+    }
+    std::fputs("endsolid torus\n", out);
+    return std::fclose(out) == 0 ? 0 : 1;
+}

@@ -1,0 +1,47 @@
+// Writes blocks of a file on a second thread while the caller fills the next block.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace trimora {
+
+// Hands whole blocks to the file system on its own thread, so that the
+// system's copying of a large output overlaps the work of producing it. One
+// block is in flight at a time; the caller must leave a block untouched until
+// its next write or finish.
+class BackgroundWriter {
+public:
+    // Starts the thread; throws std::system_error when it cannot.
+    explicit BackgroundWriter(std::FILE* stream);
+    ~BackgroundWriter();
+    BackgroundWriter(const BackgroundWriter&) = delete;
+    BackgroundWriter& operator=(const BackgroundWriter&) = delete;
+
+    // Waits until the block before is written, then starts on this one.
+    void write(const char* data, std::size_t size);
+    // Waits until every block is written and stops the thread; false when a
+    // write failed.
+    bool finish();
+    bool failed() const { return failed_.load(std::memory_order_relaxed); }
+
+private:
+    void run();
+
+    std::FILE* stream_;
+    std::atomic<bool> failed_{false};
+    std::mutex mutex_;
+    std::condition_variable work_;
+    std::condition_variable idle_;
+    const char* pending_ = nullptr;
+    std::size_t pending_size_ = 0;
+    bool stopping_ = false;
+    // Started last, when everything it uses is ready.
+    std::thread thread_;
+};
+
+}  // namespace trimora

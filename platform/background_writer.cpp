@@ -1,10 +1,12 @@
 // The writer thread: one block at a time, failures remembered for the owner.
 #include "platform/background_writer.h"
 
+#include <utility>
+
 namespace trimora {
 
-BackgroundWriter::BackgroundWriter(std::FILE* stream)
-    : stream_(stream), thread_([this] { run(); }) {}
+BackgroundWriter::BackgroundWriter(BlockSink sink)
+    : sink_(std::move(sink)), thread_([this] { run(); }) {}
 
 BackgroundWriter::~BackgroundWriter() { finish(); }
 
@@ -37,7 +39,7 @@ void BackgroundWriter::run() {
         lock.unlock();
         // After a failure nothing more is written: the file is lost anyway,
         // and the owner reports it once.
-        if (!failed() && std::fwrite(data, 1, size, stream_) != size) {
+        if (!failed() && !sink_(data, size)) {
             failed_.store(true, std::memory_order_relaxed);
         }
         lock.lock();

@@ -4,20 +4,23 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
-#include <cstdio>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 namespace trimora {
 
-// Hands whole blocks to the file system on its own thread, so that the
-// system's copying of a large output overlaps the work of producing it. One
-// block is in flight at a time; the caller must leave a block untouched until
-// its next write or finish.
+// Hands whole blocks to a sink on its own thread, so that finishing and
+// writing a large output overlaps the work of producing it. One block is in
+// flight at a time; the caller must leave a block untouched until its next
+// write or finish.
 class BackgroundWriter {
 public:
+    // Writes a block; false when the file could not take it.
+    using BlockSink = std::function<bool(const char* data, std::size_t size)>;
+
     // Starts the thread; throws std::system_error when it cannot.
-    explicit BackgroundWriter(std::FILE* stream);
+    explicit BackgroundWriter(BlockSink sink);
     ~BackgroundWriter();
     BackgroundWriter(const BackgroundWriter&) = delete;
     BackgroundWriter& operator=(const BackgroundWriter&) = delete;
@@ -32,7 +35,7 @@ public:
 private:
     void run();
 
-    std::FILE* stream_;
+    BlockSink sink_;
     std::atomic<bool> failed_{false};
     std::mutex mutex_;
     std::condition_variable work_;

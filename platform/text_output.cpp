@@ -6,6 +6,21 @@
 
 namespace trimora {
 
+namespace {
+
+// In a buffer handed to the writer thread a NUL, which no text of the tool
+// holds, starts a record: the length of the word (kNulRecord for a NUL of
+// the text itself), the word, and the bytes of the three numbers.
+constexpr char kRecordMark = '\0';
+constexpr unsigned char kNulRecord = 0xFF;
+constexpr int kMaxWord = 127;
+constexpr int kNumbersSize = 3 * static_cast<int>(sizeof(double));
+// The longest text a record becomes: word, three numbers with their spaces, CR LF.
+constexpr int kMaxLineText = kMaxWord + 3 * (kLfBufferSize + 1) + 2;
+constexpr int kExpandedSize = 1 << 18;
+
+}  // namespace
+
 TextOutput::~TextOutput() { close(); }
 
 bool TextOutput::open(const char* path) {
@@ -21,7 +36,9 @@ bool TextOutput::open(const char* path) {
     if (!numbers_) numbers_ = std::make_unique<LfCache>();
     try {
         if (!spare_) spare_ = std::make_unique<char[]>(kBufferSize);
-        writer_ = std::make_unique<BackgroundWriter>(stream_);
+        if (!expanded_) expanded_ = std::make_unique<char[]>(kExpandedSize);
+        writer_ = std::make_unique<BackgroundWriter>(
+            [this](const char* data, std::size_t size) { return write_block(data, size); });
     } catch (const std::exception&) {
         // Without a second thread the file is written directly.
         writer_.reset();
@@ -72,6 +89,11 @@ void TextOutput::write_raw(const char* bytes, int n) {
 }
 
 void TextOutput::write(std::string_view text) {
+    if (writer_ && text.find('\0') != std::string_view::npos) {
+        // A NUL in a file's text must not pass for the start of a record.
+        for (char c : text) write_char(c);
+        return;
+    }
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
         const std::size_t plain = lf == std::string_view::npos ? text.size() : lf;
@@ -129,21 +151,77 @@ char* put_numbers(char* out, double x, double y, double z, LfCache* cache) {
     return out;
 }
 
-}  // namespace
-
-void PointLine::format(const char* word, double x, double y, double z, LfCache* cache) {
-    int n = 0;
-    while (n < kWordRoom && word[n] != '\0') {
-        text_[n] = word[n];
-        ++n;
-    }
-    size_ = static_cast<int>(put_numbers(text_ + n, x, y, z, cache) - text_);
+bool write_all(std::FILE* stream, const char* data, std::size_t size) {
+    return size == 0 || std::fwrite(data, 1, size, stream) == size;
 }
 
+}  // namespace
+
 void TextOutput::write_point_line(const char* word, double x, double y, double z) {
-    write_text(word);
-    char* out = reserve(3 * (kLfBufferSize + 1) + 2);
-    used_ += static_cast<int>(put_numbers(out, x, y, z, numbers_.get()) - out);
+    if (!writer_) {
+        write_text(word);
+        char* out = reserve(3 * (kLfBufferSize + 1) + 2);
+        used_ += static_cast<int>(put_numbers(out, x, y, z, numbers_.get()) - out);
+        return;
+    }
+    int length = 0;
+    while (length < kMaxWord && word[length] != '\0') ++length;
+    if (word[length] != '\0') {
+        // A word too long for a record goes as text, the numbers after it.
+        write_text(word);
+        length = 0;
+    }
+    char* out = reserve(2 + length + kNumbersSize);
+    out[0] = kRecordMark;
+    out[1] = static_cast<char>(length);
+    std::memcpy(out + 2, word, static_cast<std::size_t>(length));
+    const double numbers[3] = {x, y, z};
+    std::memcpy(out + 2 + length, numbers, kNumbersSize);
+    used_ += 2 + length + kNumbersSize;
+}
+
+void TextOutput::write_nul_record() {
+    char* out = reserve(2);
+    out[0] = kRecordMark;
+    out[1] = static_cast<char>(kNulRecord);
+    used_ += 2;
+}
+
+bool TextOutput::write_block(const char* data, std::size_t size) {
+    char* const text = expanded_.get();
+    std::size_t filled = 0;
+    const char* const end = data + size;
+    while (data < end) {
+        const auto* mark = static_cast<const char*>(
+            std::memchr(data, kRecordMark, static_cast<std::size_t>(end - data)));
+        const char* plain_end = mark != nullptr ? mark : end;
+        const auto plain = static_cast<std::size_t>(plain_end - data);
+        if (filled + plain + kMaxLineText > kExpandedSize) {
+            if (!write_all(stream_, text, filled)) return false;
+            filled = 0;
+        }
+        if (plain + kMaxLineText > kExpandedSize) {
+            if (!write_all(stream_, data, plain)) return false;
+        } else {
+            std::memcpy(text + filled, data, plain);
+            filled += plain;
+        }
+        if (mark == nullptr) break;
+        const auto length = static_cast<unsigned char>(mark[1]);
+        if (length == kNulRecord) {
+            text[filled++] = '\0';
+            data = mark + 2;
+            continue;
+        }
+        std::memcpy(text + filled, mark + 2, length);
+        double numbers[3];
+        std::memcpy(numbers, mark + 2 + length, kNumbersSize);
+        char* out = put_numbers(text + filled + length, numbers[0], numbers[1], numbers[2],
+                                numbers_.get());
+        filled = static_cast<std::size_t>(out - text);
+        data = mark + 2 + length + kNumbersSize;
+    }
+    return write_all(stream_, text, filled);
 }
 
 void TextOutput::write_text(const char* text) {

@@ -24,19 +24,6 @@ struct PrintArg {
     PrintArg(double value) : kind(kReal), real(value) {}
 };
 
-// A "word x y z" line (the numbers in the "%lf" form) formatted once, for a
-// writer that writes the same line several times.
-class PointLine {
-public:
-    void format(const char* word, double x, double y, double z, LfCache* cache = nullptr);
-
-private:
-    friend class TextOutput;
-    static constexpr int kWordRoom = 128;
-    int size_ = 0;
-    char text_[kWordRoom + 3 * (kLfBufferSize + 1) + 2];
-};
-
 // A file or the console, written in text mode through a large buffer. The
 // bytes are the same on every platform: the file is opened in binary mode and
 // the LF to CR LF translation is done here. A failed write is remembered, and
@@ -67,10 +54,11 @@ public:
     // Writes "%s %lf %lf %lf\n", the line of every facet and edge writer,
     // without interpreting a format.
     void write_point_line(const char* word, double x, double y, double z);
-    void write(const PointLine& line) { write_raw(line.text_, line.size_); }
     void write_char(char c) {
         if (c == '\n') {
             write_newline();
+        } else if (c == '\0' && writer_) {
+            write_nul_record();
         } else {
             *reserve(1) = c;
             ++used_;
@@ -97,14 +85,21 @@ private:
     // Passes the filled buffer on to the file or the writer thread.
     void hand_over();
     void write_raw(const char* bytes, int n);
+    void write_nul_record();
+    // Writes the text of a block of records to the file; runs on the writer
+    // thread, which alone uses numbers_ and expanded_ then.
+    bool write_block(const char* data, std::size_t size);
 
     static constexpr int kBufferSize = 1 << 17;
     std::FILE* stream_ = nullptr;
     bool owns_stream_ = false;
-    // Files are written on a second thread from one buffer while the other
-    // fills; the console is written directly.
+    // Files are finished and written on a second thread from one buffer while
+    // the other fills: a point line goes into the buffer as a record of its
+    // word and numbers, and the writer thread turns it into text. The console
+    // is written directly.
     std::unique_ptr<BackgroundWriter> writer_;
     std::unique_ptr<char[]> spare_;
+    std::unique_ptr<char[]> expanded_;
     // Files, which take coordinates by the million, remember their texts.
     std::unique_ptr<LfCache> numbers_;
     bool failed_ = false;

@@ -52,6 +52,21 @@ TEST(TextOutput, LargeOutputSurvivesTheBuffer) {
     EXPECT_TRUE(text.ends_with("plot 49999.500000 -99999.000000 1000000.000000\r\n"));
 }
 
+// Files finish their point lines on the writer thread; whatever the text
+// around them holds, the bytes come out as written.
+TEST(TextOutput, PointLinesAmongAnyText) {
+    EXPECT_EQ(written([](TextOutput& out) {
+                  out.write_point_line("nrml", 0.5, -0.0, 1e300 * 1e300);
+                  out.write_char('\0');
+                  out.write(std::string_view("a\0b\n", 4));
+                  out.write_point_line(std::string(200, 'w').c_str(), 1, 2, 3);
+                  out.write_point_line("", 7, 8, 9);
+              }),
+              "nrml 0.500000 -0.000000 1.#INF00\r\n" + std::string("\0a\0b\r\n", 6) +
+                  std::string(200, 'w') + " 1.000000 2.000000 3.000000\r\n" +
+                  " 7.000000 8.000000 9.000000\r\n");
+}
+
 TEST(TextOutput, FullDeviceFailsTheClose) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TextOutput out;

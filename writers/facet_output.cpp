@@ -28,12 +28,9 @@ int finish_facet(FacetOutput& out, double nx, double ny, double nz, const double
 int write_facet_lines(FacetOutput& out, double nx, double ny, double nz, const double* xs,
                       const double* ys, const double* zs) {
     TextOutput& file = *out.file;
-    // The same normal line stands before every vertex line: format it once.
-    PointLine normal;
-    normal.format(out.normal_keyword, nx, ny, nz);
     file.write_newline();
     for (int i = 0; i < out.vertex_count; ++i) {
-        file.write(normal);
+        file.write_point_line(out.normal_keyword, nx, ny, nz);
         file.write_point_line(out.vertex_keyword, xs[i], ys[i], zs[i]);
     }
     return 1;

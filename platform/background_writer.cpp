@@ -23,8 +23,8 @@ bool BackgroundWriter::finish() {
         std::unique_lock lock(mutex_);
         idle_.wait(lock, [this] { return pending_ == nullptr; });
         stopping_ = true;
+        work_.notify_one();
     }
-    work_.notify_one();
     if (thread_.joinable()) thread_.join();
     return !failed();
 }

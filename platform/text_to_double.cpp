@@ -109,12 +109,12 @@ bool read_quickly(const char* text, double& value, const char*& end) {
     if (*p == '+' || *p == '-') ++p;
     std::uint64_t digits = 0;
     const char* q = p;
-    while (is_digit(*q)) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+    for (unsigned d; (d = static_cast<unsigned char>(*q) - unsigned{'0'}) <= 9; ++q) digits = digits * 10 + d;
     long count = q - p;
     long fraction = 0;
     if (*q == '.') {
         const char* first = ++q;
-        while (is_digit(*q)) digits = digits * 10 + static_cast<unsigned>(*q++ - '0');
+        for (unsigned d; (d = static_cast<unsigned char>(*q) - unsigned{'0'}) <= 9; ++q) digits = digits * 10 + d;
         fraction = q - first;
         count += fraction;
     }

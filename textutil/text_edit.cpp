@@ -65,6 +65,13 @@ int clean_line(int lower, char* line) {
     // Most of a line needs no change: pass over it before copying anything.
     const bool* unchanged = lower != 0 ? kUnchanged.lowered : kUnchanged.plain;
     int r = 0;
+    // Four at a time; the NUL is never unchanged, so no byte past it is read.
+    while (unchanged[static_cast<unsigned char>(line[r])] &&
+           unchanged[static_cast<unsigned char>(line[r + 1])] &&
+           unchanged[static_cast<unsigned char>(line[r + 2])] &&
+           unchanged[static_cast<unsigned char>(line[r + 3])]) {
+        r += 4;
+    }
     while (unchanged[static_cast<unsigned char>(line[r])]) ++r;
     int w = r;
     for (; line[r] != '\0'; ++r) {

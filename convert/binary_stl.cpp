@@ -86,7 +86,7 @@ const unsigned char* BinaryStlInput::read_record() {
 }
 
 int write_binary_facet(FacetOutput& out, const unsigned char* record) {
-    ++out.line_number;
+    count_one(out.line_number);
     double x = load_le_float(record);
     double y = load_le_float(record + 4);
     double z = load_le_float(record + 8);

@@ -33,7 +33,7 @@ struct LineLoop {
     }
 
     void facet_line(char*& cursor) {
-        ++nfacet;
+        count_one(nfacet);
         const char* second = next_token(cursor);
         if (classify_code_word(second) != kNormal) {
             report("Unexpected code word [%s] on line %d\n", second);
@@ -63,7 +63,7 @@ struct LineLoop {
     }
 
     void line(char* text) {
-        ++out.line_number;
+        count_one(out.line_number);
         clean_line(1, text);
         char* cursor = skip_spaces(text);
         if (*cursor == '\0') return;
@@ -145,7 +145,7 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     auto binary = std::make_unique<BinaryStlInput>();
     if (binary->open(input_path)) {
         while (const unsigned char* record = binary->read_record()) {
-            ++loop.nfacet;
+            count_one(loop.nfacet);
             loop.status = write_binary_facet(*out, record);
             report_write_failure();
         }

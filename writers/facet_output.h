@@ -14,6 +14,12 @@ enum OutputCode : int { kNullForm = 0, kNumberForm = 1, kTextForm = 2, kWireForm
 // the first edge always begins with a move.
 inline constexpr double kFarAway = -9999999.9;
 
+// Adds one to a counter; past INT_MAX it wraps to INT_MIN as a 32-bit
+// counter does, instead of overflowing (a file of over two billion lines).
+inline void count_one(int& counter) {
+    counter = static_cast<int>(static_cast<unsigned>(counter) + 1u);
+}
+
 // Everything the writers share with the converter during one run.
 struct FacetOutput {
     int output_code = kNullForm;

@@ -11,6 +11,7 @@
 #include "platform/text_output.h"
 #include "run_tool.h"
 #include "textutil/textutil.h"
+#include "time_zone.h"
 
 namespace trimora {
 namespace {
@@ -38,22 +39,10 @@ std::int64_t scripted_clock() {
 class ClockTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* zone = std::getenv("TZ");
-        had_zone_ = zone != nullptr;
-        if (had_zone_) saved_zone_ = zone;
-        setenv("TZ", "UTC0", 1);
-        tzset();
+        testing::TimeZone::use("UTC0");
         use(nullptr);
     }
-    void TearDown() override {
-        set_clock_source(nullptr);
-        if (had_zone_) {
-            setenv("TZ", saved_zone_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
+    void TearDown() override { set_clock_source(nullptr); }
     static void use(ClockRule rule) {
         clock_rule = rule;
         readings = 0;
@@ -61,8 +50,7 @@ protected:
     }
 
 private:
-    bool had_zone_ = false;
-    std::string saved_zone_;
+    testing::TimeZone zone_;
 };
 
 std::int64_t fixed_moment = 0;
@@ -83,8 +71,7 @@ TEST_F(ClockTest, SecondsOfDay) {
 }
 
 TEST_F(ClockTest, SecondsOfDayIsLocalTime) {
-    setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-    tzset();
+    testing::TimeZone::use("CET-1CEST,M3.5.0,M10.5.0/3");
     use(at_fixed_moment);
     fixed_moment = kMorning;
     EXPECT_EQ(seconds_of_day(), 32647 + 3600);

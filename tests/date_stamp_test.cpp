@@ -1,11 +1,10 @@
 // The date text for fixed moments in two time zones, one with daylight saving.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "textutil/textutil.h"
+#include "time_zone.h"
 
 namespace trimora {
 namespace {
@@ -16,31 +15,16 @@ std::int64_t pinned_clock() { return pinned_seconds; }
 // Pins the clock and the time zone for one test, and puts both back after it.
 class DateStampTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* zone = std::getenv("TZ");
-        had_zone_ = zone != nullptr;
-        if (had_zone_) saved_zone_ = zone;
-        set_clock_source(pinned_clock);
-    }
-    void TearDown() override {
-        set_clock_source(nullptr);
-        if (had_zone_) {
-            setenv("TZ", saved_zone_.c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
+    void SetUp() override { set_clock_source(pinned_clock); }
+    void TearDown() override { set_clock_source(nullptr); }
     static std::string stamp_at(std::int64_t seconds, const char* zone) {
-        setenv("TZ", zone, 1);
-        tzset();
+        testing::TimeZone::use(zone);
         pinned_seconds = seconds;
         return date_stamp();
     }
 
 private:
-    bool had_zone_ = false;
-    std::string saved_zone_;
+    testing::TimeZone zone_;
 };
 
 // POSIX zone rules need no time zone database on the machine.
@@ -63,8 +47,7 @@ TEST_F(DateStampTest, FormatsTheLocalTime) {
 }
 
 TEST_F(DateStampTest, FillsTheCallersBuffer) {
-    setenv("TZ", kUtc, 1);
-    tzset();
+    testing::TimeZone::use(kUtc);
     pinned_seconds = 1772701447;
     char buffer[32];
     std::fill(buffer, buffer + 32, 'x');

@@ -42,7 +42,8 @@ Run convert(const std::string& stem, int output_code) {
     Run run;
     // Replacing the output of the last run by truncation may make the file
     // system write it out at once; a new file is much faster.
-    std::remove((stem + ".kpf").c_str());
+    std::error_code error;
+    std::filesystem::remove(stem + ".kpf", error);
     {
         TextOutput console(stream);
         const bool numbers = output_code == kNumberForm;
@@ -50,7 +51,7 @@ Run convert(const std::string& stem, int output_code) {
         run.status = convert_stl_file(stem.c_str(), form, console);
         console.flush();
     }
-    std::fflush(stream);
+    if (std::fflush(stream) != 0) return {};
     std::rewind(stream);
     char block[65536];
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, stream)) > 0;) {

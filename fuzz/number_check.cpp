@@ -23,8 +23,8 @@ std::uint64_t bits_of(double value) {
 
 std::string hex_bits(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(bits_of(value)));
-    return text;
+    const int n = std::snprintf(text, sizeof text, "0x%016llx", static_cast<unsigned long long>(bits_of(value)));
+    return n > 0 ? std::string(text) : std::string("?");
 }
 
 // The same text as strtod should read it: d and D are exponent letters like

@@ -54,7 +54,8 @@ std::string scratch_folder(const char* name) {
 bool write_bytes(const std::string& path, std::string_view first, std::string_view second) {
     // A new file rather than a truncated one: a file system may write a
     // truncated file's blocks out at once, which would slow every run.
-    std::remove(path.c_str());
+    std::error_code error;
+    std::filesystem::remove(path, error);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
     const bool written = std::fwrite(first.data(), 1, first.size(), file) == first.size() &&
@@ -68,7 +69,8 @@ std::string read_bytes(const std::string& path) {
     if (file == nullptr) return bytes;
     char block[65536];
     for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
-    std::fclose(file);
+    // A file only read from has nothing left to lose at its close.
+    static_cast<void>(std::fclose(file));
     return bytes;
 }
 

@@ -1,4 +1,5 @@
 // The bounded text operations, field splitting, substitution and strict number reading against small models.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -174,11 +175,11 @@ bool substitute_model(std::size_t len, std::string& text, char open, char close,
     text.resize(open_at);
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i] == name) {
-            text = (text + values[i]).substr(0, len - 1);
+            text.append(values[i]).resize(std::min(text.size(), len - 1));
             break;
         }
     }
-    text = (text + rest).substr(0, len - 1);
+    text.append(rest).resize(std::min(text.size(), len - 1));
     return true;
 }
 

@@ -169,7 +169,7 @@ bool reading_fails(const char* path) {
     if (file == nullptr) return false;
     char byte;
     const bool failed = std::fread(&byte, 1, 1, file) == 0 && std::ferror(file) != 0;
-    std::fclose(file);
+    static_cast<void>(std::fclose(file));  // only read from
     return failed;
 }
 
@@ -207,7 +207,7 @@ TEST(BadInput, OutputThatIsTheInputIsNeverOpenedForWriting) {
     }
 }
 
-// ---- Names at and beyond the Text buffer's 127 characters ----
+// ---- Names at and beyond the Text buffer's 127 characters, and odd ones ----
 
 struct NameCase {
     const char* what;
@@ -217,7 +217,7 @@ struct NameCase {
     std::string written;   // the output file the run may create, or empty
 };
 
-TEST(BadInput, LongAndEmptyNames) {
+TEST(BadInput, LongEmptyAndOddNames) {
     const std::string a125(125, 'a');
     const std::string b126(126, 'b');
     const std::string c127(127, 'c');
@@ -238,6 +238,9 @@ TEST(BadInput, LongAndEmptyNames) {
         {"200 cut to 127", d200, d127, "File open: [" + d127 + "]\nCannot open file: [" + d127 + "]\n" + kErrorBanner, ""},
         {"200 without a file", e200, "", "Cannot open file: [" + e127 + "]\n" + kErrorBanner, ""},
         {"empty", "", ".stl", closing(".stl", ".kpf"), ".kpf"},
+        // Names are echoed as texts, never read as formats.
+        {"printf conversions", "%s%n%d", "%s%n%d.stl", closing("%s%n%d.stl", "%s%n%d.kpf"), "%s%n%d.kpf"},
+        {"spaces", "my part", "my part.stl", closing("my part.stl", "my part.kpf"), "my part.kpf"},
     };
     for (const NameCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -248,7 +251,9 @@ TEST(BadInput, LongAndEmptyNames) {
         const ToolRun run = run_touching(dir, {c.argument}, written);
         EXPECT_EQ(run.console, crlf(kBanner + kTextLine + c.console));
         if (!c.written.empty()) {
-            EXPECT_TRUE(read_file(dir / c.written).ends_with("\r\n$ End of file\r\n\r\n"));
+            const std::string file = read_file(dir / c.written);
+            EXPECT_TRUE(file.starts_with("$ File: " + c.file + "\r\n")) << file;
+            EXPECT_TRUE(file.ends_with("\r\n$ End of file\r\n\r\n"));
         }
     }
 }

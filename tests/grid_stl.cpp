@@ -37,11 +37,13 @@ std::string square(int i, int j) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: grid_stl <megabytes> <file>\n");
+    char* end = nullptr;
+    const long long megabytes = argc == 3 ? std::strtoll(argv[1], &end, 10) : 0;
+    if (argc != 3 || *end != '\0' || megabytes <= 0 || megabytes > 100000) {
+        static_cast<void>(std::fputs("usage: grid_stl <megabytes> <file>\n", stderr));  // nowhere else to say it
         return 2;
     }
-    const long long target = std::atoll(argv[1]) * 1024 * 1024;
+    const long long target = megabytes * 1024 * 1024;
     std::FILE* out = std::fopen(argv[2], "wb");
     if (out == nullptr) {
         std::perror(argv[2]);
@@ -55,6 +57,6 @@ int main(int argc, char** argv) {
             written += static_cast<long long>(std::fwrite(text.data(), 1, text.size(), out));
         }
     }
-    std::fprintf(out, "endsolid grid\n");
-    return std::fclose(out) == 0 ? 0 : 1;
+    const bool ended = std::fprintf(out, "endsolid grid\n") > 0;
+    return std::fclose(out) == 0 && ended ? 0 : 1;
 }

@@ -58,8 +58,11 @@ bool write_bytes(const std::string& path, std::string_view first, std::string_vi
     std::filesystem::remove(path, error);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
-    const bool written = std::fwrite(first.data(), 1, first.size(), file) == first.size() &&
-                         std::fwrite(second.data(), 1, second.size(), file) == second.size();
+    // An empty view may hold a null pointer, which fwrite must not be given.
+    auto put = [file](std::string_view part) {
+        return part.empty() || std::fwrite(part.data(), 1, part.size(), file) == part.size();
+    };
+    const bool written = put(first) && put(second);
     return std::fclose(file) == 0 && written;
 }
 

@@ -112,8 +112,10 @@ ToolRun run_touching(const TempDir& dir, const std::vector<std::string>& args,
 // ---- Files that cannot be opened, read or written ----
 
 TEST(BadInput, MissingInputFile) {
+    // An output left by an earlier run stays as it was.
     TempDir dir;
     write_file(dir / "other.stl", kTriangle);
+    write_file(dir / "absent.kpf", "earlier output");
     const ToolRun run = run_touching(dir, {"absent"});
     EXPECT_EQ(run.console, refused("Cannot open file: [absent.stl]\n"));
 }
@@ -122,6 +124,7 @@ TEST(BadInput, InputThatIsADirectory) {
     TempDir dir;
     fs::create_directory(dir / "in.stl");
     write_file(dir / "in.stl" / "inside", kTriangle);
+    write_file(dir / "in.kpf", "earlier output");
     const ToolRun run = run_touching(dir, {"in"});
     EXPECT_EQ(run.console, refused("Cannot open file: [in.stl]\n"));
 }

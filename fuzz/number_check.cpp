@@ -1,4 +1,5 @@
 // Number reading against strtod in the "C" locale, and the "%lf" text of the fast path against the exact one.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +43,48 @@ std::string for_strtod(const char* text) {
     return mapped;
 }
 
+// Adds one unit at the last place of a string of decimal digits; true when
+// it carried out of the first place (the digits are then all 0).
+bool increment_digits(std::string& digits) {
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return false;
+        }
+        digits[i] = '0';
+    }
+    return true;
+}
+
+// The "%lf" text of a finite value worked out from the C library's exact
+// digits: 17 significant digits, half up on the 18th, then six decimals,
+// half away from zero, and the sign of the value even where it rounds to 0.
+std::string reference_lf(double value) {
+    char text[1024];
+    // 800 decimals hold every digit of a double's exact expansion.
+    if (std::snprintf(text, sizeof text, "%.800e", std::fabs(value)) < 0) return "?";
+    std::string digits = std::string(1, text[0]) + std::string(text + 2, 800);
+    long exponent = std::strtol(text + 803, nullptr, 10);
+    std::string significant = digits.substr(0, 17);
+    if (digits[17] >= '5' && increment_digits(significant)) {
+        significant[0] = '1';
+        ++exponent;
+    }
+    // Digits from 10^top down to 10^-7, read off the 17 significant ones.
+    const long top = exponent > 0 ? exponent : 0;
+    std::string fixed;
+    for (long power = top; power >= -7; --power) {
+        const long index = exponent - power;
+        fixed += index >= 0 && index < 17 ? significant[static_cast<std::size_t>(index)] : '0';
+    }
+    const bool up = fixed.back() >= '5';
+    fixed.pop_back();
+    if (up && increment_digits(fixed)) fixed.insert(fixed.begin(), '1');
+    std::string whole = fixed.substr(0, fixed.size() - 6);
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));
+    return (std::signbit(value) ? "-" : "") + whole + "." + fixed.substr(fixed.size() - 6);
+}
+
 std::string check_reading(const char* text) {
     const char* end = nullptr;
     const double value = text_to_double(text, &end);
@@ -80,6 +123,11 @@ std::string check_format(double value) {
         return "infinity not written as 1.#INF00" + where;
     }
     if (!std::isfinite(value)) return "";
+    const std::string reference = reference_lf(value);
+    if (reference != exact.get()) {
+        return std::string("%lf text ") + exact.get() + " differs from the one worked out from printf, " + reference +
+               where;
+    }
 
     // Read back, the text is the value rounded to 17 digits and then to six
     // decimals. From 1e11 up the six decimals keep all 17 digits, and 17

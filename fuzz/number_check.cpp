@@ -72,13 +72,13 @@ std::string reference_lf(double value) {
     }
     // Digits from 10^top down to 10^-7, read off the 17 significant ones.
     const long top = exponent > 0 ? exponent : 0;
-    std::string fixed;
-    for (long power = top; power >= -7; --power) {
-        const long index = exponent - power;
-        fixed += index >= 0 && index < 17 ? significant[static_cast<std::size_t>(index)] : '0';
+    std::string fixed(static_cast<std::size_t>(top + 8), '0');
+    for (std::size_t k = 0; k < fixed.size(); ++k) {
+        const long index = exponent - top + static_cast<long>(k);
+        if (index >= 0 && index < 17) fixed[k] = significant[static_cast<std::size_t>(index)];
     }
-    const bool up = fixed.back() >= '5';
-    fixed.pop_back();
+    const bool up = fixed[fixed.size() - 1] >= '5';
+    fixed.resize(fixed.size() - 1);
     if (up && increment_digits(fixed)) fixed.insert(fixed.begin(), '1');
     std::string whole = fixed.substr(0, fixed.size() - 6);
     whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size() - 1));

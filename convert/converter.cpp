@@ -157,6 +157,10 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
             report_write_failure();
         }
     }
+    // A read error ends the loop like the end of the file: the output is then
+    // incomplete, and the run must not look like a success.
+    const bool read_failed = input->failed();
+    if (read_failed) console.print("Cannot read file: [%s]\n", input_path);
     write_trailer(*file, loop.nfacet);
 
     input->close();
@@ -165,7 +169,7 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     report_write_failure();
     console.print("File closed: [%s]\n", output_path);
     console.print("nfacet = %d\n", loop.nfacet);
-    return write_failure_reported ? 0 : loop.status;
+    return write_failure_reported || read_failed ? 0 : loop.status;
 }
 
 }  // namespace trimora

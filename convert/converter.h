@@ -15,8 +15,8 @@ struct FacetForm {
 // Converts the file name.stl into name.kpf (the extension is replaced at the
 // first '.'), reporting on the console what it opens, every problem with its
 // line number, what it closes and the facet count. Returns 1 on success, 0
-// when a file cannot be opened or written or the last status-setting line
-// reported a problem.
+// when a file cannot be opened, read or written or the last status-setting
+// line reported a problem.
 int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console);
 
 }  // namespace trimora

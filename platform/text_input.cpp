@@ -42,6 +42,7 @@ bool TextInput::open(const char* path) {
     if (std::filesystem::is_directory(path, error)) return false;
     stream_ = std::fopen(path, "rb");
     at_end_ = stream_ == nullptr;
+    failed_ = false;
     pos_ = 0;
     end_ = 0;
     return stream_ != nullptr;
@@ -62,7 +63,10 @@ bool TextInput::refill() {
     const std::size_t got =
         std::fread(buffer_ + end_, 1, static_cast<std::size_t>(kBufferSize - end_), stream_);
     end_ += static_cast<int>(got);
-    if (got == 0) at_end_ = true;
+    if (got == 0) {
+        at_end_ = true;
+        failed_ = std::ferror(stream_) != 0;
+    }
     return got > 0;
 }
 

@@ -30,6 +30,8 @@ public:
     // Returns false, with nothing read, at the end of the input or on a read
     // error.
     bool read_line(char* line);
+    // True once a read has failed: the input stopped before its end.
+    bool failed() const { return failed_; }
 
 private:
     // Moves the unread bytes to the front and reads more behind them; false
@@ -42,6 +44,7 @@ private:
     static constexpr int kBufferSize = 1 << 18;
     std::FILE* stream_ = nullptr;
     bool at_end_ = false;
+    bool failed_ = false;
     int pos_ = 0;
     int end_ = 0;
     char buffer_[kBufferSize];

@@ -1,0 +1,462 @@
+// Bad inputs end to end: exact console lines, the output file, and no other file touched.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "run_tool.h"
+
+namespace trimora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBanner = "TRIMORA - Version 1.3 - August 2014\n";
+const std::string kErrorBanner = "*****  An error has occurred  *****\n";
+const std::string kTextLine = "output_code = TEXT [2]\n";
+const std::string kWireLine = "output_code = WIRE [3]\n";
+
+// The longest console line: "Unexpected default case [%s] on line %d" with a
+// 127-character token and a 10-digit line number.
+constexpr std::size_t kLongestMessage = 35 + 127 + 10;
+
+const std::string kTriangle =
+    "solid tri\nfacet normal 0 0 -2\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 1 1 0\n"
+    "endloop\nendfacet\nendsolid tri\n";
+
+// The console of a run that opened both files: the messages between the open
+// and the close lines, the facet count, the error banner when it failed.
+std::string console(const std::string& form_line, const std::string& stem, const std::string& messages,
+                    int nfacet, bool error) {
+    return crlf(kBanner + form_line + "File open: [" + stem + ".stl]\nFile open: [" + stem + ".kpf]\n" +
+                messages + "File closed: [" + stem + ".stl]\nFile closed: [" + stem + ".kpf]\nnfacet = " +
+                std::to_string(nfacet) + "\n" + (error ? kErrorBanner : ""));
+}
+
+// The console of a run that stopped at the input or output file.
+std::string refused(const std::string& lines) { return crlf(kBanner + kTextLine + lines + kErrorBanner); }
+
+std::string header(const std::string& input_path) {
+    return "$ File: " + input_path + "\n$ Date: <date>\n$ Created by: TRIMORA - Version 1.3 - August 2014\n\n";
+}
+
+std::string trailer(int nfacet) { return "\n$ nfacet = " + std::to_string(nfacet) + "\n\n$ End of file\n\n"; }
+
+// What a folder holds, without following links: for each path, its kind and
+// its bytes (a digest of them) or its link target.
+struct Entry {
+    char kind;
+    std::uintmax_t size = 0;
+    std::size_t digest = 0;
+    std::string target;
+    bool operator==(const Entry&) const = default;
+};
+using Snapshot = std::map<std::string, Entry>;
+
+void add_entries(const fs::path& root, const fs::path& dir, Snapshot& entries) {
+    for (const fs::directory_entry& item : fs::directory_iterator(dir)) {
+        // Links are looked at, never followed: a link may point at itself.
+        const fs::file_status status = item.symlink_status();
+        Entry entry{'o', 0, 0, ""};
+        if (fs::is_symlink(status)) {
+            entry = Entry{'l', 0, 0, fs::read_symlink(item.path()).string()};
+        } else if (fs::is_directory(status)) {
+            entry.kind = 'd';
+            add_entries(root, item.path(), entries);
+        } else if (fs::is_regular_file(status)) {
+            const std::string bytes = read_file(item.path());
+            entry = Entry{'f', bytes.size(), std::hash<std::string>{}(bytes), ""};
+        }
+        entries[item.path().lexically_relative(root).string()] = entry;
+    }
+}
+
+Snapshot snapshot(const fs::path& dir) {
+    Snapshot entries;
+    add_entries(dir, dir, entries);
+    return entries;
+}
+
+// Every path of the folder except those named is as it was before.
+void expect_unchanged_except(const Snapshot& before, const Snapshot& after,
+                             const std::set<std::string>& written = {}) {
+    std::set<std::string> names;
+    for (const auto& [name, entry] : before) names.insert(name);
+    for (const auto& [name, entry] : after) names.insert(name);
+    for (const std::string& name : names) {
+        if (written.count(name) != 0) continue;
+        const auto was = before.find(name);
+        const auto is = after.find(name);
+        EXPECT_TRUE(was != before.end() && is != after.end() && was->second == is->second)
+            << name << (was == before.end() ? " was created" : is == after.end() ? " was removed" : " changed");
+    }
+}
+
+// Runs the tool in the folder and checks that only the named paths changed.
+ToolRun run_touching(const TempDir& dir, const std::vector<std::string>& args,
+                     const std::set<std::string>& written = {}) {
+    const Snapshot before = snapshot(dir.path());
+    ToolRun run = run_tool(dir.path(), args);
+    EXPECT_EQ(run.exit_code, 0);
+    expect_unchanged_except(before, snapshot(dir.path()), written);
+    return run;
+}
+
+// ---- Files that cannot be opened, read or written ----
+
+TEST(BadInput, MissingInputFile) {
+    // An output left by an earlier run stays as it was.
+    TempDir dir;
+    write_file(dir / "other.stl", kTriangle);
+    write_file(dir / "absent.kpf", "earlier output");
+    const ToolRun run = run_touching(dir, {"absent"});
+    EXPECT_EQ(run.console, refused("Cannot open file: [absent.stl]\n"));
+}
+
+TEST(BadInput, InputThatIsADirectory) {
+    TempDir dir;
+    fs::create_directory(dir / "in.stl");
+    write_file(dir / "in.stl" / "inside", kTriangle);
+    write_file(dir / "in.kpf", "earlier output");
+    const ToolRun run = run_touching(dir, {"in"});
+    EXPECT_EQ(run.console, refused("Cannot open file: [in.stl]\n"));
+}
+
+TEST(BadInput, InputThatIsALinkToItself) {
+    TempDir dir;
+    fs::create_symlink("in.stl", dir / "in.stl");
+    const ToolRun run = run_touching(dir, {"in"});
+    EXPECT_EQ(run.console, refused("Cannot open file: [in.stl]\n"));
+}
+
+TEST(BadInput, OutputThatIsADirectory) {
+    TempDir dir;
+    write_file(dir / "in.stl", kTriangle);
+    fs::create_directory(dir / "in.kpf");
+    write_file(dir / "in.kpf" / "kept", "kept");
+    const ToolRun run = run_touching(dir, {"in"});
+    EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
+}
+
+TEST(BadInput, OutputThroughALinkIntoAMissingFolder) {
+    TempDir dir;
+    write_file(dir / "in.stl", kTriangle);
+    fs::create_symlink("missing/out.kpf", dir / "in.kpf");
+    const ToolRun run = run_touching(dir, {"in"});
+    EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
+}
+
+TEST(BadInput, OutputOnAFullDevice) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    write_file(dir / "in.stl", kTriangle);
+    fs::create_symlink("/dev/full", dir / "in.kpf");
+    const ToolRun run = run_touching(dir, {"in"});
+    EXPECT_EQ(run.console, crlf(kBanner + kTextLine +
+                                "File open: [in.stl]\nFile open: [in.kpf]\nFile closed: [in.stl]\n"
+                                "Cannot write file: [in.kpf]\nFile closed: [in.kpf]\nnfacet = 1\n" +
+                                kErrorBanner));
+}
+
+// The kernel refuses to read a process's memory at address 0, so this file
+// opens but every read of it fails.
+bool reading_fails(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return false;
+    char byte;
+    const bool failed = std::fread(&byte, 1, 1, file) == 0 && std::ferror(file) != 0;
+    static_cast<void>(std::fclose(file));  // only read from
+    return failed;
+}
+
+TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
+    if (!reading_fails("/proc/self/mem")) GTEST_SKIP() << "no file here whose reading fails";
+    TempDir dir;
+    fs::create_symlink("/proc/self/mem", dir / "in.stl");
+    const ToolRun run = run_touching(dir, {"in"}, {"in.kpf"});
+    EXPECT_EQ(run.console, console(kTextLine, "in", "Cannot read file: [in.stl]\n", 0, true));
+    EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + trailer(0)));
+}
+
+// ---- An output that is the input ----
+
+TEST(BadInput, OutputThatIsTheInputIsNeverOpenedForWriting) {
+    const std::string refusal = "File open: [in.stl]\nCannot open file: [in.kpf]\n";
+    using Link = std::function<void(const fs::path&)>;
+    const std::pair<const char*, Link> links[] = {
+        {"hard link", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
+                                               fs::create_hard_link(d / "in.stl", d / "in.kpf"); }},
+        {"output links to the input", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
+                                                               fs::create_symlink("in.stl", d / "in.kpf"); }},
+        {"input links to the output", [](const fs::path& d) { write_file(d / "in.kpf", kTriangle);
+                                                               fs::create_symlink("in.kpf", d / "in.stl"); }},
+        {"absolute link", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
+                                                   fs::create_symlink(d / "in.stl", d / "in.kpf"); }},
+    };
+    for (const auto& [what, make] : links) {
+        SCOPED_TRACE(what);
+        TempDir dir;
+        make(dir.path());
+        const ToolRun run = run_touching(dir, {"in"});
+        EXPECT_EQ(run.console, refused(refusal));
+        EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);
+    }
+}
+
+// ---- Names at and beyond the Text buffer's 127 characters, and odd ones ----
+
+struct NameCase {
+    const char* what;
+    std::string argument;
+    std::string file;      // the input present in the folder, or empty
+    std::string console;   // the lines after the output-code line
+    std::string written;   // the output file the run may create, or empty
+};
+
+TEST(BadInput, LongEmptyAndOddNames) {
+    const std::string a125(125, 'a');
+    const std::string b126(126, 'b');
+    const std::string c127(127, 'c');
+    const std::string d200(200, 'd');
+    const std::string e200(200, 'e');
+    const std::string d127 = d200.substr(0, 127);
+    const std::string e127 = e200.substr(0, 127);
+    auto closing = [](const std::string& in, const std::string& out) {
+        return "File open: [" + in + "]\nFile open: [" + out + "]\nFile closed: [" + in + "]\nFile closed: [" + out +
+               "]\nnfacet = 1\n";
+    };
+    const NameCase cases[] = {
+        // 125 characters leave room for ".s" and ".k": two different files.
+        {"125", a125, a125 + ".s", closing(a125 + ".s", a125 + ".k"), a125 + ".k"},
+        // 126 and more leave no room for the extension: the output would be the input.
+        {"126", b126, b126 + ".", "File open: [" + b126 + ".]\nCannot open file: [" + b126 + ".]\n" + kErrorBanner, ""},
+        {"127", c127, c127, "File open: [" + c127 + "]\nCannot open file: [" + c127 + "]\n" + kErrorBanner, ""},
+        {"200 cut to 127", d200, d127, "File open: [" + d127 + "]\nCannot open file: [" + d127 + "]\n" + kErrorBanner, ""},
+        {"200 without a file", e200, "", "Cannot open file: [" + e127 + "]\n" + kErrorBanner, ""},
+        {"empty", "", ".stl", closing(".stl", ".kpf"), ".kpf"},
+        // Names are echoed as texts, never read as formats.
+        {"printf conversions", "%s%n%d", "%s%n%d.stl", closing("%s%n%d.stl", "%s%n%d.kpf"), "%s%n%d.kpf"},
+        {"spaces", "my part", "my part.stl", closing("my part.stl", "my part.kpf"), "my part.kpf"},
+    };
+    for (const NameCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        if (!c.file.empty()) write_file(dir / c.file, kTriangle);
+        std::set<std::string> written;
+        if (!c.written.empty()) written.insert(c.written);
+        const ToolRun run = run_touching(dir, {c.argument}, written);
+        EXPECT_EQ(run.console, crlf(kBanner + kTextLine + c.console));
+        if (!c.written.empty()) {
+            const std::string file = read_file(dir / c.written);
+            EXPECT_TRUE(file.starts_with("$ File: " + c.file + "\r\n")) << file;
+            EXPECT_TRUE(file.ends_with("\r\n$ End of file\r\n\r\n"));
+        }
+    }
+}
+
+// ---- Contents that are no ASCII STL ----
+
+// Converts the bytes as in.stl and checks that only in.kpf was written.
+struct Converted {
+    std::string console;
+    std::string file;  // date masked
+};
+
+Converted convert(const std::string& bytes, const std::vector<std::string>& extra = {}) {
+    TempDir dir;
+    write_file(dir / "in.stl", bytes);
+    std::vector<std::string> args{"in"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const ToolRun run = run_touching(dir, args, {"in.kpf"});
+    return {run.console, mask_date(read_file(dir / "in.kpf"))};
+}
+
+TEST(BadInput, BinaryStlFilesEndSoundly) {
+    const fs::path corpus = corpus_dir();
+    if (corpus.empty() || !fs::is_directory(corpus / "binary")) GTEST_SKIP() << "no binary STL files here";
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus / "binary")) {
+        for (const char* form : {"text", "numb", "wire", "xyz"}) {
+            SCOPED_TRACE(entry.path().filename().string() + " " + form);
+            TempDir dir;
+            fs::copy_file(entry.path(), dir / "model.stl");
+            const ToolRun run = run_touching(dir, {"model", form}, {"model.kpf"});
+            std::vector<std::string> lines;
+            std::size_t start = 0;
+            for (std::size_t end; (end = run.console.find("\r\n", start)) != std::string::npos; start = end + 2) {
+                lines.push_back(run.console.substr(start, end - start));
+            }
+            EXPECT_EQ(start, run.console.size()) << "console text after its last line end";
+            for (const std::string& line : lines) {
+                EXPECT_LE(line.size(), kLongestMessage) << line;
+                EXPECT_EQ(line.find('\n'), std::string::npos) << line;
+            }
+            EXPECT_TRUE(read_file(dir / "model.kpf").ends_with("\r\n$ End of file\r\n\r\n"));
+        }
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
+
+TEST(BadInput, FiftyMegabytesOnOneLineWithoutALineEnd) {
+    // Pieces of 127 characters: "solid" and spaces, spaces only, and a last
+    // piece that is a word of its own.
+    const std::size_t pieces = (std::size_t{50} << 20) / 127 + 2;
+    std::string bytes = "solid";
+    bytes.resize((pieces - 1) * 127, ' ');
+    bytes += "bogus";
+    ASSERT_GE(bytes.size(), std::size_t{50} << 20);
+    const Converted run = convert(bytes);
+    EXPECT_EQ(run.console, console(kTextLine, "in", "Unknown code word [bogus] on line " + std::to_string(pieces) + "\n",
+                                   0, true));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + trailer(0)));
+}
+
+TEST(BadInput, FileOfNulBytes) {
+    // 1 MiB of NUL bytes: 8256 pieces of 127, then 64 and the line end; every
+    // piece's text is empty.
+    const Converted run = convert(std::string(1 << 20, '\0') + "\nbogus\n");
+    EXPECT_EQ(run.console, console(kTextLine, "in", "Unknown code word [bogus] on line 8258\n", 0, true));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + trailer(0)));
+}
+
+TEST(BadInput, EndByteFirst) {
+    const Converted run = convert("\x1a" + kTriangle);
+    EXPECT_EQ(run.console, console(kTextLine, "in", "", 0, false));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + trailer(0)));
+}
+
+TEST(BadInput, EveryByteValueInAscendingOrderStopsAtTheEndByte) {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes += static_cast<char>(b);
+    // 0x00 to 0x09 and LF, then 0x0B to 0x19: control characters only.
+    const Converted run = convert(bytes);
+    EXPECT_EQ(run.console, console(kTextLine, "in", "", 0, false));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + trailer(0)));
+}
+
+TEST(BadInput, EveryByteValueInDescendingOrder) {
+    std::string bytes;
+    for (int b = 255; b >= 0; --b) bytes += static_cast<char>(b);
+    // Piece 1 is 0xFF to 0x81, all dropped; piece 2 runs from 0x80 to the end
+    // byte, and its printable part, lowered, is one word before the space.
+    std::string word;
+    for (int c = 126; c > 32; --c) word += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    const Converted run = convert(bytes);
+    EXPECT_EQ(run.console, console(kTextLine, "in", "Unknown code word [" + word + "] on line 2\n", 0, true));
+}
+
+TEST(BadInput, EveryByteValueOnALineOfItsOwn) {
+    std::string bytes;
+    std::string messages;
+    int line = 0;
+    for (int b = 0; b < 256; ++b) {
+        if (b == 0x1a) continue;
+        bytes += static_cast<char>(b);
+        bytes += '\n';
+        ++line;
+        if (b == '\n') ++line;  // the byte is a line end of its own
+        const int c = b >= 'A' && b <= 'Z' ? b + 32 : b;
+        if (c > ' ' && c < 127) messages += "Unknown code word [" + std::string(1, static_cast<char>(c)) + "] on line " +
+                                            std::to_string(line) + "\n";
+    }
+    const Converted run = convert(bytes + "\x1a" "bogus\n");
+    EXPECT_EQ(run.console, console(kTextLine, "in", messages, 0, true));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + trailer(0)));
+}
+
+TEST(BadInput, ExtremeNumbers) {
+    const std::string zeros300(300, '0');
+    const std::string stl =
+        "facet normal -0 . e5\nouter loop\n"
+        "vertex 1e999999 1e-999999 -1e999999\n"
+        "vertex -0 . e5\n"
+        "vertex 1" + std::string(100, '0') + "e-100\n"
+        "endloop\n"
+        "facet normal 0 0 1\nouter loop\n"
+        "vertex 0." + std::string(100, '0') + "5e100\n"
+        "vertex 123456789012345678901234567890e-26 1e308 -1e-308\n"
+        "vertex 0.1234565 12.3456785 -0.0000004\n"
+        "endloop\n"
+        "facet normal 0 1 0\nouter loop\n"
+        "vertex " + zeros300 + " 7 8\n"
+        "vertex 1 1 1\nvertex 2 2 2\nendloop\n";
+    const Converted run = convert(stl);
+    // The 300 zeros run over two more pieces of the line: 127 and 53 characters.
+    EXPECT_EQ(run.console, console(kTextLine, "in",
+                                   "Unknown code word [" + std::string(127, '0') + "] on line 16\n"
+                                   "Unknown code word [" + std::string(53, '0') + "] on line 17\n",
+                                   3, false));
+    const std::string nan_normal = "nrml -1.#IND00 -1.#IND00 -1.#IND00\n";
+    const std::string up = "nrml 0.000000 0.000000 1.000000\n";
+    const std::string side = "nrml 0.000000 1.000000 0.000000\n";
+    const std::string e308 = std::string("1").append(308, '0').append(".000000");
+    EXPECT_EQ(run.file, crlf(header("in.stl") + "\n" +
+                             nan_normal + "trng 1.#INF00 0.000000 -1.#INF00\n" +
+                             nan_normal + "trng -0.000000 0.000000 0.000000\n" +
+                             nan_normal + "trng 1.000000 0.000000 0.000000\n" + "\n" +
+                             up + "trng 0.500000 0.000000 0.000000\n" +
+                             up + "trng 1234.567890 " + e308 + " -0.000000\n" +
+                             up + "trng 0.123457 12.345679 -0.000000\n" + "\n" +
+                             side + "trng 0.000000 0.000000 0.000000\n" +
+                             side + "trng 1.000000 1.000000 1.000000\n" +
+                             side + "trng 2.000000 2.000000 2.000000\n" + trailer(3)));
+}
+
+// ---- A wire frame with more edges than the line list holds ----
+
+std::string point_text(int x, int y) { return std::to_string(x) + ".000000 " + std::to_string(y) + ".000000 0.000000"; }
+
+TEST(BadInput, WireFrameWithMoreThan5000DistinctEdges) {
+    // A grid of 60 by 60 squares, two facets each: 10920 distinct edges.
+    using Point = std::pair<int, int>;
+    std::vector<std::tuple<Point, Point, Point>> facets;
+    for (int i = 0; i < 60; ++i) {
+        for (int j = 0; j < 60; ++j) {
+            facets.emplace_back(Point{i, j}, Point{i + 1, j}, Point{i + 1, j + 1});
+            facets.emplace_back(Point{i, j}, Point{i + 1, j + 1}, Point{i, j + 1});
+        }
+    }
+    // The expected file and console from a plain model: a set of at most
+    // 5000 undirected edges and the pen's last point.
+    std::set<std::pair<Point, Point>> listed;
+    Point pen{-1, -1};
+    std::string body;
+    std::string overflow;
+    std::string stl = "solid grid\n";
+    auto edge = [&](Point from, Point to) {
+        if (listed.count({from, to}) != 0 || listed.count({to, from}) != 0) return;
+        if (listed.size() == 5000) {
+            overflow += "Line list overflow: [5000]\n";
+            return;
+        }
+        listed.insert({from, to});
+        if (pen != from) body += "move " + point_text(from.first, from.second) + "\n";
+        body += "plot " + point_text(to.first, to.second) + "\n";
+        pen = to;
+    };
+    for (const auto& [a, b, c] : facets) {
+        stl += "facet normal 0 0 1\nouter loop\n";
+        for (const Point& p : {a, b, c}) stl += "vertex " + std::to_string(p.first) + " " + std::to_string(p.second) + " 0\n";
+        stl += "endloop\nendfacet\n";
+        body += "\n";
+        edge(a, b);
+        edge(b, c);
+        edge(c, a);
+    }
+    stl += "endsolid grid\n";
+    ASSERT_FALSE(overflow.empty());
+    const Converted run = convert(stl, {"wire"});
+    EXPECT_EQ(run.console, console(kWireLine, "in", overflow, 7200, false));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + body + trailer(7200)));
+}
+
+}  // namespace
+}  // namespace trimora::testing

@@ -60,6 +60,7 @@ void BinaryStlInput::close() {
     stream_ = nullptr;
     count_ = 0;
     unread_ = 0;
+    failed_ = false;
     pos_ = 0;
     end_ = 0;
 }
@@ -72,6 +73,7 @@ bool BinaryStlInput::refill() {
     // A file that ends early, or cannot be read, ends the records after the
     // last whole one.
     const auto whole = static_cast<std::uint32_t>(got / kBinaryRecordSize);
+    if (whole != records) failed_ = true;
     unread_ = whole == records ? unread_ - records : 0;
     pos_ = 0;
     end_ = static_cast<int>(whole) * kBinaryRecordSize;

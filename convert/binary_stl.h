@@ -50,6 +50,9 @@ public:
     // last record and when the file ends early or cannot be read. The bytes
     // after the last record are never read.
     const unsigned char* read_record();
+    // True once the records ended before the count: the file could not be
+    // read, or grew shorter while it was read.
+    bool failed() const { return failed_; }
 
 private:
     // Reads the next block of whole records; false when none was read.
@@ -59,6 +62,7 @@ private:
     std::FILE* stream_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t unread_ = 0;  // records still in the file, not yet in the buffer
+    bool failed_ = false;
     int pos_ = 0;               // byte offsets of the buffered records
     int end_ = 0;
     unsigned char buffer_[kBinaryRecordSize * kRecordsPerBlock];

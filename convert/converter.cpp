@@ -149,7 +149,6 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
             loop.status = write_binary_facet(*out, record);
             report_write_failure();
         }
-        binary->close();
     } else {
         char line[kLineBufferSize];
         while (input->read_line(line)) {
@@ -159,7 +158,8 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     }
     // A read error ends the loop like the end of the file: the output is then
     // incomplete, and the run must not look like a success.
-    const bool read_failed = input->failed();
+    const bool read_failed = input->failed() || binary->failed();
+    binary->close();
     if (read_failed) console.print("Cannot read file: [%s]\n", input_path);
     write_trailer(*file, loop.nfacet);
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -97,6 +98,26 @@ TEST(BinaryStlInput, ReadsEveryRecordInOrderAcrossBlocks) {
         EXPECT_EQ(read, count);
         EXPECT_EQ(input.read_record(), nullptr);
     }
+}
+
+// Records that end before the count (a read error, or a file cut short while
+// it is read) must not pass for the whole file.
+TEST(BinaryStlInput, RecordsEndingBeforeTheCountAreAFailure) {
+    TempDir dir;
+    write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(6000), ""));
+    BinaryStlInput input;
+    ASSERT_TRUE(input.open((dir / "m.stl").c_str()));
+    std::filesystem::resize_file(dir / "m.stl", 84 + 50 * 5500 + 20);
+    int read = 0;
+    while (input.read_record() != nullptr) ++read;
+    EXPECT_EQ(read, 5500);
+    EXPECT_TRUE(input.failed());
+
+    write_file(dir / "whole.stl", binary_stl("solid m", numbered_facets(6000), ""));
+    ASSERT_TRUE(input.open((dir / "whole.stl").c_str()));
+    while (input.read_record() != nullptr) {
+    }
+    EXPECT_FALSE(input.failed());
 }
 
 TEST(BinaryStlInput, OtherFilesAreLeftToTheTextReader) {

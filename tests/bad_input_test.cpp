@@ -18,8 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner = "TRIMORA - Version 1.3 - August 2014\n";
-const std::string kErrorBanner = "*****  An error has occurred  *****\n";
 const std::string kTextLine = "output_code = TEXT [2]\n";
 const std::string kWireLine = "output_code = WIRE [3]\n";
 
@@ -31,23 +29,8 @@ const std::string kTriangle =
     "solid tri\nfacet normal 0 0 -2\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 1 1 0\n"
     "endloop\nendfacet\nendsolid tri\n";
 
-// The console of a run that opened both files: the messages between the open
-// and the close lines, the facet count, the error banner when it failed.
-std::string console(const std::string& form_line, const std::string& stem, const std::string& messages,
-                    int nfacet, bool error) {
-    return crlf(kBanner + form_line + "File open: [" + stem + ".stl]\nFile open: [" + stem + ".kpf]\n" +
-                messages + "File closed: [" + stem + ".stl]\nFile closed: [" + stem + ".kpf]\nnfacet = " +
-                std::to_string(nfacet) + "\n" + (error ? kErrorBanner : ""));
-}
-
 // The console of a run that stopped at the input or output file.
 std::string refused(const std::string& lines) { return crlf(kBanner + kTextLine + lines + kErrorBanner); }
-
-std::string header(const std::string& input_path) {
-    return "$ File: " + input_path + "\n$ Date: <date>\n$ Created by: TRIMORA - Version 1.3 - August 2014\n\n";
-}
-
-std::string trailer(int nfacet) { return "\n$ nfacet = " + std::to_string(nfacet) + "\n\n$ End of file\n\n"; }
 
 // What a folder holds, without following links: for each path, its kind and
 // its bytes (a digest of them) or its link target.

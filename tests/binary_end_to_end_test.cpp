@@ -16,17 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kErrorBanner = "*****  An error has occurred  *****\n";
-
-std::string header(const std::string& input_path) {
-    return "$ File: " + input_path +
-           "\n$ Date: <date>\n$ Created by: TRIMORA - Version 1.3 - August 2014\n\n";
-}
-
-std::string trailer(int nfacet) {
-    return "\n$ nfacet = " + std::to_string(nfacet) + "\n\n$ End of file\n\n";
-}
-
 const std::string kOpened =
     "TRIMORA - Version 1.3 - August 2014\noutput_code = TEXT [2]\n"
     "File open: [in.stl]\nFile open: [in.kpf]\n";

@@ -12,7 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner = "TRIMORA - Version 1.3 - August 2014\r\n";
 
 struct OptionCase {
     const char* name;
@@ -30,10 +29,10 @@ TEST_P(FirstArgumentOption, PrintsTheBannerAndTouchesNoFile) {
     if (GetParam().help) {
         EXPECT_EQ(run.console, no_arguments.console);
         EXPECT_TRUE(run.console.starts_with(
-            kBanner + "TRIMORA converts an STL file into one in KPF or VQ format.\r\n"));
+            crlf(kBanner) + "TRIMORA converts an STL file into one in KPF or VQ format.\r\n"));
         EXPECT_TRUE(run.console.ends_with("Usage:  trimora <filename> [text/numb/wire]\r\n"));
     } else {
-        EXPECT_EQ(run.console, kBanner);
+        EXPECT_EQ(run.console, crlf(kBanner));
     }
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
@@ -68,7 +67,7 @@ TEST(FirstArgumentOption, OtherArgumentsStayFileNamesAndFormWords) {
         TempDir dir;
         write_file(dir / (c.stl + ".stl"), "solid x\nendsolid x\n");
         const ToolRun run = run_tool(dir.path(), c.args);
-        EXPECT_EQ(run.console, kBanner + c.form_line + "File open: [" + c.stl + ".stl]\r\n" +
+        EXPECT_EQ(run.console, crlf(kBanner) + c.form_line + "File open: [" + c.stl + ".stl]\r\n" +
                                    "File open: [" + c.stl + ".kpf]\r\n" + "File closed: [" +
                                    c.stl + ".stl]\r\n" + "File closed: [" + c.stl +
                                    ".kpf]\r\nnfacet = 0\r\n");

@@ -12,9 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner = "TRIMORA - Version 1.3 - August 2014\n";
-const std::string kErrorBanner = "*****  An error has occurred  *****\n";
-
 const std::string kTriangle =
     "solid tri\n"
     "  facet normal 0 0 -2\n"
@@ -25,23 +22,6 @@ const std::string kTriangle =
     "    endloop\n"
     "  endfacet\n"
     "endsolid tri\n";
-
-std::string header(const std::string& input_path) {
-    return "$ File: " + input_path +
-           "\n$ Date: <date>\n$ Created by: TRIMORA - Version 1.3 - August 2014\n\n";
-}
-
-std::string trailer(int nfacet) {
-    return "\n$ nfacet = " + std::to_string(nfacet) + "\n\n$ End of file\n\n";
-}
-
-// The console of a run that opened and closed both files.
-std::string console(const std::string& form_line, const std::string& name,
-                    const std::string& messages, int nfacet, bool error) {
-    return crlf(kBanner + form_line + "File open: [" + name + ".stl]\nFile open: [" + name +
-                ".kpf]\n" + messages + "File closed: [" + name + ".stl]\nFile closed: [" + name +
-                ".kpf]\nnfacet = " + std::to_string(nfacet) + "\n" + (error ? kErrorBanner : ""));
-}
 
 struct Converted {
     std::string console;

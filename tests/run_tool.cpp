@@ -79,6 +79,22 @@ std::string mask_date(const std::string& text) {
     return text.substr(0, start + key.size()) + "<date>" + text.substr(end);
 }
 
+std::string header(const std::string& input_path) {
+    return "$ File: " + input_path +
+           "\n$ Date: <date>\n$ Created by: TRIMORA - Version 1.3 - August 2014\n\n";
+}
+
+std::string trailer(int nfacet) {
+    return "\n$ nfacet = " + std::to_string(nfacet) + "\n\n$ End of file\n\n";
+}
+
+std::string console(const std::string& form_line, const std::string& stem,
+                    const std::string& messages, int nfacet, bool error) {
+    return crlf(kBanner + form_line + "File open: [" + stem + ".stl]\nFile open: [" + stem +
+                ".kpf]\n" + messages + "File closed: [" + stem + ".stl]\nFile closed: [" + stem +
+                ".kpf]\nnfacet = " + std::to_string(nfacet) + "\n" + (error ? kErrorBanner : ""));
+}
+
 std::filesystem::path corpus_dir() {
     const char* override_dir = std::getenv("TRIMORA_CORPUS");
     std::filesystem::path dir = override_dir != nullptr ? override_dir : TRIMORA_CORPUS;

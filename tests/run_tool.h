@@ -38,6 +38,21 @@ std::string crlf(const std::string& text);
 // The text with the date of its "$ Date: " line replaced by "<date>".
 std::string mask_date(const std::string& text);
 
+// Expected texts, with LF line ends as written here; crlf() makes them the
+// bytes the tool writes.
+inline const std::string kBanner = "TRIMORA - Version 1.3 - August 2014\n";
+inline const std::string kErrorBanner = "*****  An error has occurred  *****\n";
+
+// The header of an output file for that input path, its date masked.
+std::string header(const std::string& input_path);
+std::string trailer(int nfacet);
+
+// The console of a run that opened and closed stem.stl and stem.kpf: the
+// messages between the open and close lines, the facet count, the error
+// banner when the run failed.
+std::string console(const std::string& form_line, const std::string& stem,
+                    const std::string& messages, int nfacet, bool error);
+
 // The folder of shared example STL files, or an empty path when it is absent.
 std::filesystem::path corpus_dir();
 

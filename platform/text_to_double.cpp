@@ -30,9 +30,8 @@ struct NumberText {
     bool negative = false;
     bool has_digit = false;
     bool d_exponent = false;         // the exponent letter is d or D
-    std::uint64_t digits = 0;        // the mantissa's digits, while they fit
     int digit_count = 0;             // significant digits, leading zeros left out
-    int fraction_digits = 0;         // digits of digits that stand after the '.'
+    int fraction_digits = 0;         // digits that stand after the '.', leading zeros included
     long exponent = 0;               // the written exponent, saturated
 };
 
@@ -49,7 +48,6 @@ NumberText scan_number(const char* p) {
                 if (in_fraction) ++n.fraction_digits;
                 continue;
             }
-            if (n.digit_count < 19) n.digits = n.digits * 10 + static_cast<unsigned>(*p - '0');
             ++n.digit_count;
             if (in_fraction) ++n.fraction_digits;
         } else if (*p == '.' && !in_fraction) {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "convert/coordinate.h"
+#include "platform/system.h"
 #include "writers/facet_output.h"
 
 namespace trimora {
@@ -34,7 +35,7 @@ BinaryStlInput::~BinaryStlInput() { close(); }
 
 bool BinaryStlInput::open(const char* path) {
     close();
-    stream_ = std::fopen(path, "rb");
+    stream_ = open_file(path, "rb");
     if (stream_ == nullptr) return false;
     // The records are read in large blocks of their own, and a text file
     // must lose no more than its first 84 bytes to the look at its count.
@@ -42,7 +43,7 @@ bool BinaryStlInput::open(const char* path) {
     // Only a regular file has a size to go by; a directory, a device or a
     // pipe is text.
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    const std::uintmax_t size = std::filesystem::file_size(path_from_utf8(path), error);
     unsigned char prefix[kBinaryPrefixSize];
     if (error || size < static_cast<std::uintmax_t>(kBinaryPrefixSize) ||
         std::fread(prefix, 1, sizeof prefix, stream_) != sizeof prefix ||

@@ -1,12 +1,19 @@
 // The trimora entry point: the console is standard output, the exit code always 0.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "driver/command_line.h"
+#include "platform/system.h"
 #include "platform/text_output.h"
 
 int main(int argc, char** argv) {
+    trimora::prepare_console();
+    const std::vector<std::string> arguments = trimora::command_line_arguments(argc, argv);
+    std::vector<const char*> args;
+    for (const std::string& argument : arguments) args.push_back(argument.c_str());
     trimora::TextOutput console(stdout);
-    trimora::run_command_line(argc, argv, console);
+    trimora::run_command_line(static_cast<int>(args.size()), args.data(), console);
     console.flush();
     return 0;
 }

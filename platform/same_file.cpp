@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/system.h"
+
 namespace trimora {
 
 bool same_file(const char* first, const char* second) {
@@ -12,7 +14,7 @@ bool same_file(const char* first, const char* second) {
     std::error_code error;
     // A path that does not exist yet cannot be the other file; the error then
     // only says so.
-    return std::filesystem::equivalent(first, second, error) && !error;
+    return std::filesystem::equivalent(path_from_utf8(first), path_from_utf8(second), error) && !error;
 }
 
 }  // namespace trimora

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/system.h"
+
 namespace trimora {
 
 namespace {
@@ -39,8 +41,8 @@ bool TextInput::open(const char* path) {
     close();
     // A directory can be opened for reading on some systems, but holds no text.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return false;
-    stream_ = std::fopen(path, "rb");
+    if (std::filesystem::is_directory(path_from_utf8(path), error)) return false;
+    stream_ = open_file(path, "rb");
     at_end_ = stream_ == nullptr;
     failed_ = false;
     pos_ = 0;

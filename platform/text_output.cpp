@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/system.h"
 
 namespace trimora {
 
@@ -25,7 +26,7 @@ TextOutput::~TextOutput() { close(); }
 
 bool TextOutput::open(const char* path) {
     close();
-    stream_ = std::fopen(path, "wb");
+    stream_ = open_file(path, "wb");
     if (stream_ == nullptr) return false;
     owns_stream_ = true;
     failed_ = false;

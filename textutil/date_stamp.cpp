@@ -1,6 +1,7 @@
 // The 24-character local date text and the clock it is read from.
 #include <ctime>
 
+#include "platform/system.h"
 #include "textutil/textutil.h"
 
 namespace trimora {
@@ -43,11 +44,7 @@ std::optional<LocalTime> to_local_time(const std::int64_t& seconds) {
     const auto moment = static_cast<std::time_t>(seconds);
     if (static_cast<std::int64_t>(moment) != seconds) return std::nullopt;
     std::tm fields{};
-#ifdef _WIN32
-    if (localtime_s(&fields, &moment) != 0) return std::nullopt;
-#else
-    if (localtime_r(&moment, &fields) == nullptr) return std::nullopt;
-#endif
+    if (!local_time(moment, fields)) return std::nullopt;
     return LocalTime{fields.tm_year + 1900, fields.tm_mon,  fields.tm_mday, fields.tm_wday,
                      fields.tm_hour,        fields.tm_min,  fields.tm_sec};
 }

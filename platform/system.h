@@ -1,0 +1,35 @@
+// What differs between the systems the tool runs on: opening files by name, the console, the
+// command line, the local time.
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace trimora {
+
+// The file-system path of a UTF-8 file name, whatever the system's own encoding of names.
+std::filesystem::path path_from_utf8(const char* name);
+
+// Opens the file with a UTF-8 name in an fopen binary mode ("rb" or "wb"); null when it cannot
+// be opened.
+std::FILE* open_file(const char* name, const char* mode);
+
+// The command-line arguments as UTF-8 texts, the program's own name first.
+std::vector<std::string> command_line_arguments(int argc, char** argv);
+
+// Makes the standard streams pass bytes unchanged: the tool writes its own line ends.
+void prepare_console();
+
+// True when the stream is an interactive terminal.
+bool is_terminal(std::FILE* stream);
+
+// The local broken-down time of a moment, in the platform's time zone; false when it has none.
+bool local_time(std::time_t moment, std::tm& fields);
+
+// True where the shell expands * and ? in arguments before the tool sees them.
+bool shell_expands_wildcards();
+
+}  // namespace trimora

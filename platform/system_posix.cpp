@@ -1,0 +1,26 @@
+// The POSIX side of the system layer: names are bytes, streams are already binary.
+#include "platform/system.h"
+
+#include <unistd.h>
+
+namespace trimora {
+
+std::filesystem::path path_from_utf8(const char* name) { return std::filesystem::path(name); }
+
+std::FILE* open_file(const char* name, const char* mode) { return std::fopen(name, mode); }
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
+void prepare_console() {}
+
+bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+bool local_time(std::time_t moment, std::tm& fields) {
+    return localtime_r(&moment, &fields) != nullptr;
+}
+
+bool shell_expands_wildcards() { return true; }
+
+}  // namespace trimora

@@ -1,7 +1,11 @@
 // The mesh report: counts, bounds, area, volume and closedness of the complete facets of one file.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "writers/edge_set.h"
 
@@ -25,22 +29,19 @@ struct MeshFigures {
     bool closed = false;  // at least one facet, no boundary or non-manifold edge
 };
 
-// Collects the figures facet by facet, in memory that grows with the distinct
-// points and edges only.
-class MeshReport {
+// Collects the figures facet by facet, on the calling thread, in memory that
+// grows with the distinct points and edges only.
+class MeshTally {
 public:
-    MeshReport();
+    MeshTally();
 
-    // One complete facet, vertex i = (xs[i], ys[i], zs[i]).
-    void add_facet(const double* xs, const double* ys, const double* zs);
-    // The facet count of the conversion, which counts incomplete facets too.
-    void set_facet_count(int nfacet) { facets_ = nfacet; }
-
+    // One complete facet: x, y, z of vertex 0, then of vertex 1 and 2.
+    void add_facet(const double* points);
+    // The figures so far, with facets left 0.
     MeshFigures figures() const;
 
 private:
     EdgeSet edges_;
-    int facets_ = 0;
     std::uint64_t complete_facets_ = 0;
     std::uint64_t boundary_edges_ = 0;
     std::uint64_t nonmanifold_edges_ = 0;
@@ -49,6 +50,43 @@ private:
     double max_[3];
     double area_ = 0.0;
     double volume_ = 0.0;
+};
+
+// The report consumer of a conversion. Facets are tallied in blocks on a
+// second thread while the conversion reads on, as the writers format on
+// theirs: the tables' memory stalls then cost no time of the reading.
+class MeshReport {
+public:
+    MeshReport() = default;
+    ~MeshReport();
+    MeshReport(const MeshReport&) = delete;
+    MeshReport& operator=(const MeshReport&) = delete;
+
+    // One complete facet, vertex i = (xs[i], ys[i], zs[i]).
+    void add_facet(const double* xs, const double* ys, const double* zs);
+    // The facet count of the conversion, which counts incomplete facets too.
+    void set_facet_count(int nfacet) { facets_ = nfacet; }
+
+    // Waits for every facet handed on to be tallied, then gives the figures.
+    MeshFigures figures();
+
+    // Facets per block handed to the tallying thread.
+    static constexpr int kBlockFacets = 4096;
+
+private:
+    void hand_over();
+    void finish_thread();
+    void run();
+
+    MeshTally tally_;
+    int facets_ = 0;
+    std::vector<double> filling_;  // the calling thread's block
+    std::vector<double> pending_;  // a full block for the tallying thread
+    bool has_pending_ = false;
+    bool stopping_ = false;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::thread worker_;
 };
 
 }  // namespace trimora

@@ -195,6 +195,46 @@ TEST(MeshReport, IncompleteFacetsAreReportedAndLeftOut) {
     EXPECT_FALSE(got.closed);
 }
 
+// Blocks tallied on the second thread give the figures of one thread, also
+// when the report is asked midway and goes on.
+TEST(MeshReport, SameFiguresAsATallyOnOneThread) {
+    MeshReport report;
+    MeshTally tally;
+    const int facets = MeshReport::kBlockFacets * 3 + 17;
+    auto add = [&](int n) {
+        // A strip of facets with some repeated points and some -0.0.
+        const double xs[3] = {n * 0.5, n * 0.5 + 0.5, n % 97 == 0 ? -0.0 : n * 0.5};
+        const double ys[3] = {0, 0, 1};
+        const double zs[3] = {n % 5 * 0.25, 0, -0.0};
+        report.add_facet(xs, ys, zs);
+        const double points[9] = {xs[0], ys[0], zs[0], xs[1], ys[1], zs[1], xs[2], ys[2], zs[2]};
+        tally.add_facet(points);
+    };
+    auto expect_same = [](const MeshFigures& got, const MeshFigures& want) {
+        EXPECT_EQ(got.vertices, want.vertices);
+        EXPECT_EQ(got.edges, want.edges);
+        EXPECT_EQ(got.boundary_edges, want.boundary_edges);
+        EXPECT_EQ(got.nonmanifold_edges, want.nonmanifold_edges);
+        EXPECT_EQ(got.degenerate_facets, want.degenerate_facets);
+        EXPECT_EQ(got.area, want.area);
+        EXPECT_EQ(got.volume, want.volume);
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_EQ(got.min[axis], want.min[axis]);
+            EXPECT_EQ(got.max[axis], want.max[axis]);
+        }
+    };
+    for (int n = 0; n < facets; ++n) add(n);
+    expect_same(report.figures(), tally.figures());
+    for (int n = 0; n < facets; ++n) add(n + 5);
+    for (int n = 0; n < facets; ++n) add(n + 11);
+    report.set_facet_count(7);
+    const MeshFigures got = report.figures();
+    expect_same(got, tally.figures());
+    EXPECT_EQ(got.facets, 7);
+    EXPECT_GT(got.edges, static_cast<std::uint64_t>(facets));
+    EXPECT_GT(got.nonmanifold_edges, 0u);
+}
+
 // A missing input leaves the report untouched and fails.
 TEST(MeshReport, MissingInputFails) {
     TempDir dir;

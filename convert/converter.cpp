@@ -10,6 +10,7 @@
 #include "platform/same_file.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "report/mesh_report.h"
 #include "textutil/textutil.h"
 #include "writers/facet_output.h"
 
@@ -118,21 +119,26 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     // A name with no room for the extension gives both paths the same text,
     // and links can make two texts one file: never open the input for writing.
     auto file = std::make_unique<TextOutput>();
-    if (same_file(input_path, output_path) || !file->open(output_path)) {
-        console.print("Cannot open file: [%s]\n", output_path);
-        input->close();
-        return 0;
+    const bool writes_file = form.consumer != FacetConsumer::kMeshReport;
+    if (writes_file) {
+        if (same_file(input_path, output_path) || !file->open(output_path)) {
+            console.print("Cannot open file: [%s]\n", output_path);
+            input->close();
+            return 0;
+        }
+        console.print("File open: [%s]\n", output_path);
     }
-    console.print("File open: [%s]\n", output_path);
 
     auto out = std::make_unique<FacetOutput>();
     out->output_code = form.output_code;
     out->normal_keyword = form.normal_keyword;
     out->vertex_keyword = form.vertex_keyword;
+    out->consumer = form.consumer;
+    out->report = form.report;
     out->file = file.get();
     out->console = &console;
 
-    write_header(*file, input_path);
+    if (writes_file) write_header(*file, input_path);
     LineLoop loop{*out, console};
     bool write_failure_reported = false;
     auto report_write_failure = [&] {
@@ -161,13 +167,16 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     const bool read_failed = input->failed() || binary->failed();
     binary->close();
     if (read_failed) console.print("Cannot read file: [%s]\n", input_path);
-    write_trailer(*file, loop.nfacet);
+    if (writes_file) write_trailer(*file, loop.nfacet);
 
     input->close();
     console.print("File closed: [%s]\n", input_path);
-    file->close();
-    report_write_failure();
-    console.print("File closed: [%s]\n", output_path);
+    if (writes_file) {
+        file->close();
+        report_write_failure();
+        console.print("File closed: [%s]\n", output_path);
+    }
+    if (form.report != nullptr) form.report->set_facet_count(loop.nfacet);
     console.print("nfacet = %d\n", loop.nfacet);
     return write_failure_reported || read_failed ? 0 : loop.status;
 }

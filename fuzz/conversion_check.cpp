@@ -13,6 +13,7 @@
 #include "fuzz/scratch_dir.h"
 #include "fuzz/text_shapes.h"
 #include "platform/text_output.h"
+#include "report/mesh_report.h"
 #include "writers/facet_output.h"
 
 namespace trimora::fuzz {
@@ -35,7 +36,8 @@ std::FILE* console_file() {
     return file;
 }
 
-Run convert(const std::string& stem, int output_code) {
+Run convert(const std::string& stem, int output_code,
+            FacetConsumer consumer = FacetConsumer::kOutputCodeWriter, MeshReport* report = nullptr) {
     std::FILE* stream = console_file();
     std::rewind(stream);
     if (ftruncate(fileno(stream), 0) != 0) return {};
@@ -43,11 +45,13 @@ Run convert(const std::string& stem, int output_code) {
     // Replacing the output of the last run by truncation may make the file
     // system write it out at once; a new file is much faster.
     std::error_code error;
-    std::filesystem::remove(stem + ".kpf", error);
+    // The report writes no file: the last one stays, to show it untouched.
+    if (consumer != FacetConsumer::kMeshReport) std::filesystem::remove(stem + ".kpf", error);
     {
         TextOutput console(stream);
         const bool numbers = output_code == kNumberForm;
-        const FacetForm form{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng"};
+        const FacetForm form{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng", consumer,
+                             report};
         run.status = convert_stl_file(stem.c_str(), form, console);
         console.flush();
     }
@@ -101,7 +105,7 @@ std::string check_console(const Run& run, const std::string& stem, std::string& 
 // The output file of one run: header, a body in the shape of the output code,
 // trailer. Sets body to the lines between header and trailer.
 std::string check_file(const Run& run, const std::string& stem, int output_code, const std::string& nfacet,
-                       std::vector<std::string_view>& body) {
+                       std::vector<std::string_view>& body, bool all_edges = false) {
     std::vector<std::string_view> lines;
     if (!split_crlf_lines(run.file, lines)) return "output has a line not ended by CR LF";
     if (lines.size() < 9) return "output is shorter than header and trailer";
@@ -141,7 +145,7 @@ std::string check_file(const Run& run, const std::string& stem, int output_code,
         }
     }
     if (output_code == kNullForm && !body.empty()) return "NULL form wrote facet lines";
-    if (output_code == kWireForm && plots > 5000) return "more edges written than the line list holds";
+    if (output_code == kWireForm && !all_edges && plots > 5000) return "more edges written than the line list holds";
     if (output_code == kTextForm || output_code == kNumberForm) {
         // Blocks of seven lines: an empty line, then a normal line before
         // each vertex line, the same normal three times.
@@ -170,6 +174,47 @@ std::string without_overflow(const std::string& console) {
         start = end;
     }
     return result;
+}
+
+// The complete wire frame is the WIRE file wherever the line list did not
+// overflow, and has one plot line per edge of the mesh report, which reports
+// as the conversion does and writes no file.
+std::string check_all_edges_and_report(const std::string& stem, const Run& wire, const Run& text,
+                                       const std::vector<std::string_view>& wire_body) {
+    const Run all = convert(stem, kWireForm, FacetConsumer::kAllEdges);
+    if (all.console != without_overflow(wire.console) || all.status != wire.status) {
+        return "the complete wire frame reports differently";
+    }
+    std::string nfacet;
+    std::vector<std::string_view> body;
+    std::string failure = check_console(all, stem, nfacet);
+    if (failure.empty()) failure = check_file(all, stem, kWireForm, nfacet, body, true);
+    if (!failure.empty()) return failure + " in the complete wire frame";
+    const bool overflowed = wire.console.find("Line list overflow") != std::string::npos;
+    if (!overflowed && body != wire_body) return "the complete wire frame differs from the WIRE file";
+    std::uint64_t plots = 0;
+    for (std::string_view line : body) plots += line.starts_with("plot ") ? 1 : 0;
+
+    MeshReport report;
+    const Run info = convert(stem, kWireForm, FacetConsumer::kMeshReport, &report);
+    if (info.file != all.file) return "the mesh report touched the output file";
+    const std::string output_open = "File open: [" + stem + ".kpf]\r\n";
+    const std::string output_closed = "File closed: [" + stem + ".kpf]\r\n";
+    std::string expected = text.console;
+    for (const std::string& line : {output_open, output_closed}) {
+        const std::size_t at = expected.find(line);
+        if (at != std::string::npos) expected.erase(at, line.size());
+    }
+    if (info.console != expected || info.status != text.status) {
+        return "the mesh report reports differently";
+    }
+    const MeshFigures figures = report.figures();
+    if (figures.edges != plots) return "the mesh report counts other edges than the complete wire frame";
+    if (std::to_string(figures.facets) != nfacet) return "the mesh report counts other facets";
+    if (figures.boundary_edges + figures.nonmanifold_edges > figures.edges) {
+        return "the mesh report counts more special edges than edges";
+    }
+    return "";
 }
 
 }  // namespace
@@ -220,6 +265,9 @@ std::string check_conversion(const std::uint8_t* data, std::size_t size) {
     std::size_t wire_facets = 0;
     for (std::string_view line : bodies[kWireForm]) wire_facets += line.empty() ? 1 : 0;
     if (wire_facets * 7 != text.size()) return "the WIRE form wrote a different number of facets";
+    const std::string failure =
+        check_all_edges_and_report(stem, runs[kWireForm], runs[kTextForm], bodies[kWireForm]);
+    if (!failure.empty()) return failure;
 
     std::error_code error;
     std::size_t files = 0;

@@ -2,6 +2,8 @@
 #include "writers/facet_output.h"
 
 #include "platform/text_output.h"
+#include "report/mesh_report.h"
+#include "writers/all_edges_output.h"
 #include "writers/wire_output.h"
 
 namespace trimora {
@@ -10,7 +12,12 @@ int finish_facet(FacetOutput& out, double nx, double ny, double nz, const double
                  const double* ys, const double* zs) {
     int result = 0;
     if (out.vertex_count == 3) {
-        if (out.output_code == kNumberForm || out.output_code == kTextForm) {
+        if (out.consumer == FacetConsumer::kAllEdges) {
+            result = write_facet_all_edges(out, nx, ny, nz, xs, ys, zs);
+        } else if (out.consumer == FacetConsumer::kMeshReport) {
+            if (out.report != nullptr) out.report->add_facet(xs, ys, zs);
+            result = 1;
+        } else if (out.output_code == kNumberForm || out.output_code == kTextForm) {
             result = write_facet_lines(out, nx, ny, nz, xs, ys, zs);
         } else if (out.output_code == kWireForm) {
             result = write_facet_edges(out, nx, ny, nz, xs, ys, zs);

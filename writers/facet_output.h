@@ -1,10 +1,13 @@
 // The end-of-facet dispatch and the KPF facet block.
 #pragma once
 
+#include "writers/edge_set.h"
+#include "writers/facet_consumer.h"
 #include "writers/line_list.h"
 
 namespace trimora {
 
+class MeshReport;
 class TextOutput;
 
 // Output codes: which form the facets are written in.
@@ -23,6 +26,10 @@ inline void count_one(int& counter) {
 // Everything the writers share with the converter during one run.
 struct FacetOutput {
     int output_code = kNullForm;
+    // The output code's writer unless the run asks for another consumer.
+    FacetConsumer consumer = FacetConsumer::kOutputCodeWriter;
+    // The figures of the mesh report, owned by the caller; the report consumer only.
+    MeshReport* report = nullptr;
     const char* normal_keyword = "nrml";
     const char* vertex_keyword = "trng";
     TextOutput* file = nullptr;
@@ -37,13 +44,16 @@ struct FacetOutput {
     double pen_x = kFarAway;
     double pen_y = kFarAway;
     double pen_z = kFarAway;
+    // The edges of the complete wire frame, which has no capacity; empty
+    // until it is used.
+    EdgeSet all_edges;
 };
 
-// Writes the finished facet (unit normal, vertex i = (xs[i], ys[i], zs[i])) in
-// the output form when it has exactly three vertices, or reports the wrong
-// count. Returns the writer's result (1) for a written facet, 0 for a wrong
-// count and for a complete facet that no form writes (NULL). The vertex count
-// is 0 afterwards in every case.
+// Hands the finished facet (unit normal, vertex i = (xs[i], ys[i], zs[i])) to
+// the run's consumer when it has exactly three vertices, or reports the wrong
+// count. Returns the consumer's result (1) for a facet handed on, 0 for a
+// wrong count and for a complete facet that no form writes (NULL). The vertex
+// count is 0 afterwards in every case.
 int finish_facet(FacetOutput& out, double nx, double ny, double nz, const double* xs,
                  const double* ys, const double* zs);
 

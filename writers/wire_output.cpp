@@ -17,6 +17,11 @@ int write_facet_edges(FacetOutput& out, double /*nx*/, double /*ny*/, double /*n
 int add_edge(FacetOutput& out, double x1, double y1, double z1, double x2, double y2, double z2) {
     if (find_edge(out.lines, x1, y1, z1, x2, y2, z2) >= 0) return 1;
     if (store_edge(out.lines, *out.console, x1, y1, z1, x2, y2, z2) < 0) return 0;
+    draw_edge(out, x1, y1, z1, x2, y2, z2);
+    return 1;
+}
+
+void draw_edge(FacetOutput& out, double x1, double y1, double z1, double x2, double y2, double z2) {
     if (out.pen_x != x1 || out.pen_y != y1 || out.pen_z != z1) {
         out.file->write_point_line("move", x1, y1, z1);
     }
@@ -24,7 +29,6 @@ int add_edge(FacetOutput& out, double x1, double y1, double z1, double x2, doubl
     out.pen_x = x2;
     out.pen_y = y2;
     out.pen_z = z2;
-    return 1;
 }
 
 }  // namespace trimora

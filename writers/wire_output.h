@@ -15,4 +15,8 @@ int write_facet_edges(FacetOutput& out, double nx, double ny, double nz, const d
 // listed or is now listed and written, 0 when the list was full.
 int add_edge(FacetOutput& out, double x1, double y1, double z1, double x2, double y2, double z2);
 
+// Draws the edge: a move when the pen is not at its start, then a plot to its
+// end, where the pen then stands.
+void draw_edge(FacetOutput& out, double x1, double y1, double z1, double x2, double y2, double z2);
+
 }  // namespace trimora

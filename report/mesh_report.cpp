@@ -1,0 +1,145 @@
+// Mesh figures gathered from complete facets through the shared edge set.
+#include "report/mesh_report.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace trimora {
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr std::size_t kFacetValues = 9;
+
+}  // namespace
+
+MeshTally::MeshTally() {
+    for (int axis = 0; axis < 3; ++axis) {
+        min_[axis] = kInfinity;
+        max_[axis] = -kInfinity;
+    }
+}
+
+void MeshTally::add_facet(const double* p) {
+    ++complete_facets_;
+    std::uint32_t ids[3];
+    for (int i = 0; i < 3; ++i) {
+        const double* point = p + 3 * i;
+        ids[i] = edges_.vertex_id(point[0], point[1], point[2]);
+        for (int axis = 0; axis < 3; ++axis) {
+            // A NaN fails both tests and stays out; adding 0.0 makes -0.0 the
+            // 0.0 it equals, so the bounds do not depend on the order.
+            const double value = point[axis] + 0.0;
+            if (value < min_[axis]) min_[axis] = value;
+            if (value > max_[axis]) max_[axis] = value;
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        switch (edges_.add_edge_use(ids[i], ids[i == 2 ? 0 : i + 1])) {
+            case 1: ++boundary_edges_; break;
+            case 2: --boundary_edges_; break;
+            case 3: ++nonmanifold_edges_; break;
+            default: break;
+        }
+    }
+    const double ax = p[3] - p[0], ay = p[4] - p[1], az = p[5] - p[2];
+    const double bx = p[6] - p[0], by = p[7] - p[1], bz = p[8] - p[2];
+    const double cx = ay * bz - az * by;
+    const double cy = az * bx - ax * bz;
+    const double cz = ax * by - ay * bx;
+    if (cx == 0.0 && cy == 0.0 && cz == 0.0) ++degenerate_facets_;
+    area_ += std::sqrt(cx * cx + cy * cy + cz * cz) / 2.0;
+    // v0 . (v1 x v2): the signed volume of the tetrahedron with the origin.
+    const double dx = p[4] * p[8] - p[5] * p[7];
+    const double dy = p[5] * p[6] - p[3] * p[8];
+    const double dz = p[3] * p[7] - p[4] * p[6];
+    volume_ += (p[0] * dx + p[1] * dy + p[2] * dz) / 6.0;
+}
+
+MeshFigures MeshTally::figures() const {
+    MeshFigures figures;
+    figures.vertices = edges_.vertex_count();
+    figures.edges = edges_.edge_count();
+    figures.boundary_edges = boundary_edges_;
+    figures.nonmanifold_edges = nonmanifold_edges_;
+    figures.degenerate_facets = degenerate_facets_;
+    for (int axis = 0; axis < 3; ++axis) {
+        // Bounds that never moved saw no number on that axis.
+        const bool seen = min_[axis] <= max_[axis];
+        figures.min[axis] = seen ? min_[axis] : std::nan("");
+        figures.max[axis] = seen ? max_[axis] : std::nan("");
+    }
+    figures.area = area_;
+    figures.volume = volume_;
+    figures.closed = complete_facets_ > 0 && boundary_edges_ == 0 && nonmanifold_edges_ == 0;
+    return figures;
+}
+
+MeshReport::~MeshReport() { finish_thread(); }
+
+void MeshReport::add_facet(const double* xs, const double* ys, const double* zs) {
+    if (filling_.empty()) filling_.reserve(kBlockFacets * kFacetValues);
+    for (int i = 0; i < 3; ++i) {
+        filling_.push_back(xs[i]);
+        filling_.push_back(ys[i]);
+        filling_.push_back(zs[i]);
+    }
+    if (filling_.size() == kBlockFacets * kFacetValues) hand_over();
+}
+
+MeshFigures MeshReport::figures() {
+    finish_thread();
+    for (std::size_t at = 0; at < filling_.size(); at += kFacetValues) {
+        tally_.add_facet(filling_.data() + at);
+    }
+    filling_.clear();
+    MeshFigures figures = tally_.figures();
+    figures.facets = facets_;
+    return figures;
+}
+
+void MeshReport::hand_over() {
+    if (!worker_.joinable()) {
+        stopping_ = false;
+        worker_ = std::thread(&MeshReport::run, this);
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !has_pending_; });
+    std::swap(filling_, pending_);
+    has_pending_ = true;
+    lock.unlock();
+    changed_.notify_all();
+    filling_.clear();
+}
+
+void MeshReport::finish_thread() {
+    if (!worker_.joinable()) return;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+}
+
+// Tallies blocks until told to stop with none pending.
+void MeshReport::run() {
+    std::vector<double> block;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [this] { return has_pending_ || stopping_; });
+            if (!has_pending_) return;
+            std::swap(block, pending_);
+            has_pending_ = false;
+        }
+        changed_.notify_all();
+        for (std::size_t at = 0; at < block.size(); at += kFacetValues) {
+            tally_.add_facet(block.data() + at);
+        }
+        block.clear();
+    }
+}
+
+}  // namespace trimora

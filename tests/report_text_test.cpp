@@ -1,0 +1,105 @@
+// The mesh report's two renderings: the aligned block and the JSON line.
+#include "report/report_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace trimora {
+namespace {
+
+MeshFigures cube_figures() {
+    MeshFigures figures;
+    figures.facets = 12;
+    figures.vertices = 8;
+    figures.edges = 18;
+    figures.min[0] = -0.5;
+    figures.min[1] = 0.0;
+    figures.min[2] = 0.1;
+    figures.max[0] = 25.4;
+    figures.max[1] = 1e21;
+    figures.max[2] = static_cast<double>(0.1f);
+    figures.area = 6.0;
+    figures.volume = 1.0 / 3.0;
+    figures.closed = true;
+    return figures;
+}
+
+TEST(ReportText, AlignedBlock) {
+    EXPECT_EQ(render_report("parts/cube.stl", cube_figures(), ReportStyle::kBlock),
+              "file               parts/cube.stl\n"
+              "facets             12\n"
+              "vertices           8\n"
+              "edges              18\n"
+              "boundary_edges     0\n"
+              "nonmanifold_edges  0\n"
+              "degenerate_facets  0\n"
+              "min                -0.5 0 0.1\n"
+              "max                25.4 1e+21 0.10000000149011612\n"
+              "area               6\n"
+              "volume             0.3333333333333333\n"
+              "closed             yes\n");
+}
+
+TEST(ReportText, JsonLine) {
+    EXPECT_EQ(render_report("parts/cube.stl", cube_figures(), ReportStyle::kJsonLine),
+              "{\"file\":\"parts/cube.stl\",\"facets\":12,\"vertices\":8,\"edges\":18,"
+              "\"boundary_edges\":0,\"nonmanifold_edges\":0,\"degenerate_facets\":0,"
+              "\"min\":[-0.5,0,0.1],\"max\":[25.4,1e+21,0.10000000149011612],\"area\":6,"
+              "\"volume\":0.3333333333333333,\"closed\":true}\n");
+}
+
+// Every real reads back as the same double.
+TEST(ReportText, RealsReadBackExactly) {
+    MeshFigures figures;
+    const double values[] = {0.1 + 0.2, 1.0 / 3.0, 5e-324, 1.7976931348623157e308, -123.456,
+                             static_cast<double>(0.3f)};
+    for (const double value : values) {
+        figures.area = value;
+        const std::string text = render_report("x", figures, ReportStyle::kJsonLine);
+        const std::size_t at = text.find("\"area\":") + 7;
+        EXPECT_EQ(std::strtod(text.c_str() + at, nullptr), value) << text;
+    }
+}
+
+// JSON holds no infinity or NaN: null there; the block names them.
+TEST(ReportText, NonFiniteNumbers) {
+    MeshFigures figures;
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    figures.min[0] = -inf;
+    figures.min[1] = nan;
+    figures.min[2] = -nan;
+    figures.max[0] = inf;
+    figures.area = nan;
+    figures.volume = -inf;
+    figures.facets = -2147483647 - 1;  // a wrapped count stays as counted
+    const std::string json = render_report("x", figures, ReportStyle::kJsonLine);
+    EXPECT_NE(json.find("\"facets\":-2147483648,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"min\":[null,null,null],\"max\":[null,0,0],\"area\":null,"
+                        "\"volume\":null,\"closed\":false}\n"),
+              std::string::npos)
+        << json;
+    const std::string block = render_report("x", figures, ReportStyle::kBlock);
+    EXPECT_NE(block.find("min                -inf nan nan\nmax                inf 0 0\n"
+                         "area               nan\nvolume             -inf\nclosed             no\n"),
+              std::string::npos)
+        << block;
+}
+
+// File names are JSON strings: quotes, backslashes and control bytes escaped,
+// other bytes (UTF-8 names) as they are.
+TEST(ReportText, FileNameEscapedInJson) {
+    const std::string json =
+        render_report("a\"b\\c\td\x01\xc3\xa9.stl", MeshFigures{}, ReportStyle::kJsonLine);
+    EXPECT_TRUE(json.starts_with("{\"file\":\"a\\\"b\\\\c\\u0009d\\u0001\xc3\xa9.stl\",\"facets\":0,"))
+        << json;
+    EXPECT_EQ(json.find('\n'), json.size() - 1);
+    EXPECT_TRUE(render_report(nullptr, MeshFigures{}, ReportStyle::kBlock).starts_with("file               \n"));
+}
+
+}  // namespace
+}  // namespace trimora

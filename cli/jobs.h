@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "convert/converter.h"
+#include "writers/facet_output.h"
 
 namespace trimora {
 
@@ -21,9 +22,10 @@ struct Job {
 };
 
 // What every conversion of one run does with its facets, and how the run
-// shows itself.
+// shows itself. A setting for the facets (say, a report instead of an output
+// file) belongs here, next to the form, and reaches every job unchanged.
 struct RunSettings {
-    FacetForm form{2, "nrml", "trng"};
+    FacetForm form{kTextForm, "nrml", "trng"};
     int jobs = 1;
     bool quiet = false;          // print only the reports of failed files
     std::FILE* progress = nullptr;  // the terminal of the progress line; null for none

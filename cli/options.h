@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "writers/facet_output.h"
+
 namespace trimora {
 
 // What the options of one modern run ask for.
 struct ModernOptions {
     std::string form_word = "text";
-    int output_code = 2;        // an OutputCode, TEXT unless -f says otherwise
+    int output_code = kTextForm;
     bool has_output = false;
     std::string output;         // -o: a file, a folder, or "-" for standard output
     int jobs = 0;               // 0: as many as the machine has cores

@@ -20,6 +20,13 @@ bool is_folder(const std::string& name) {
     return fs::is_directory(path_from_utf8(name.c_str()), error);
 }
 
+// A link to a folder is not followed inside a folder: a link to a folder
+// above it would take its files again and again.
+bool is_folder_link(const std::string& name) {
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(path_from_utf8(name.c_str()), error));
+}
+
 bool exists(const std::string& name) {
     std::error_code error;
     return fs::exists(path_from_utf8(name.c_str()), error);
@@ -38,7 +45,7 @@ void add_folder(const std::string& folder, bool recursive, std::vector<InputFile
     for (const std::string& name : names) {
         const std::string path = folder + (ends_with_slash ? "" : "/") + name;
         if (is_folder(path)) {
-            if (recursive) add_folder(path, recursive, inputs);
+            if (recursive && !is_folder_link(path)) add_folder(path, recursive, inputs);
         } else if (has_stl_extension(name)) {
             inputs.push_back({path, false});
         }

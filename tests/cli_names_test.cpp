@@ -77,6 +77,29 @@ TEST(Inputs, WildcardsAreExpandedOnlyWhenAsked) {
     EXPECT_EQ(nothing[0].path, dir.path().string() + "/*.obj");
 }
 
+TEST(Inputs, FoldersInNameOrderWithoutFollowingFolderLinks) {
+    testing::TempDir dir;
+    const std::filesystem::path parts = dir / "parts";
+    std::filesystem::create_directories(parts / "b");
+    testing::write_file(parts / "c.Stl", "");
+    testing::write_file(parts / "b" / "x.stl", "");
+    testing::write_file(parts / "a.txt", "");
+    std::filesystem::create_directory_symlink(parts, parts / "loop");
+    std::filesystem::create_symlink(parts / "c.Stl", parts / "d.stl");
+    const std::string folder = parts.string();
+    auto paths = [](const std::vector<InputFile>& inputs) {
+        std::vector<std::string> result;
+        for (const InputFile& input : inputs) result.push_back(input.path);
+        return result;
+    };
+    EXPECT_EQ(paths(expand_inputs({folder}, false, false)),
+              (std::vector<std::string>{folder + "/c.Stl", folder + "/d.stl"}));
+    EXPECT_EQ(paths(expand_inputs({folder}, true, false)),
+              (std::vector<std::string>{folder + "/b/x.stl", folder + "/c.Stl", folder + "/d.stl"}));
+    // A link to a folder named as an input is that folder.
+    EXPECT_EQ(paths(expand_inputs({folder + "/loop"}, false, false)).size(), 2u);
+}
+
 TEST(Options, ModernFormIsChosenByItsOwnOptionsOnly) {
     const std::vector<std::vector<std::string>> modern = {
         {"part", "-q"}, {"-f", "wire", "part"}, {"--form=wire", "part"}, {"--no-progress"},

@@ -22,6 +22,16 @@ bool is_binary_stl_size(std::uintmax_t size, std::uint32_t count) {
     return size >= records_end && size - records_end < static_cast<std::uintmax_t>(kBinaryRecordSize);
 }
 
+bool looks_like_binary_stl(const unsigned char* first, std::size_t size) {
+    if (size < static_cast<std::size_t>(kBinaryPrefixSize)) return false;
+    for (int i = 0; i < kBinaryPrefixSize; ++i) {
+        const unsigned char c = first[i];
+        const bool text_control = (c >= '\t' && c <= '\r') || c == 0x1A;
+        if ((c < 0x20 && !text_control) || c == 0x7F) return true;
+    }
+    return false;
+}
+
 std::uint32_t load_le32(const unsigned char* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
@@ -37,6 +47,7 @@ bool BinaryStlInput::open(const char* path) {
     close();
     stream_ = open_file(path, "rb");
     if (stream_ == nullptr) return false;
+    owns_stream_ = true;
     // The records are read in large blocks of their own, and a text file
     // must lose no more than its first 84 bytes to the look at its count.
     std::setvbuf(stream_, nullptr, _IONBF, 0);
@@ -56,8 +67,16 @@ bool BinaryStlInput::open(const char* path) {
     return true;
 }
 
+void BinaryStlInput::attach(std::FILE* stream, const unsigned char* prefix) {
+    close();
+    stream_ = stream;
+    owns_stream_ = false;
+    count_ = load_le32(prefix + kBinaryHeaderSize);
+    unread_ = count_;
+}
+
 void BinaryStlInput::close() {
-    if (stream_ != nullptr) std::fclose(stream_);
+    if (stream_ != nullptr && owns_stream_) std::fclose(stream_);
     stream_ = nullptr;
     count_ = 0;
     unread_ = 0;
@@ -73,6 +92,7 @@ bool BinaryStlInput::refill() {
     const std::size_t got = std::fread(buffer_, 1, records * std::size_t{kBinaryRecordSize}, stream_);
     // A file that ends early, or cannot be read, ends the records after the
     // last whole one.
+    if (bytes_read_ != nullptr) bytes_read_->fetch_add(got, std::memory_order_relaxed);
     const auto whole = static_cast<std::uint32_t>(got / kBinaryRecordSize);
     if (whole != records) failed_ = true;
     unread_ = whole == records ? unread_ - records : 0;

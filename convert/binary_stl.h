@@ -1,6 +1,8 @@
 // Binary STL input: telling a binary file by its size, reading its records, handing on its facets.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -20,6 +22,13 @@ inline constexpr int kBinaryRecordSize = 50;
 // bytes of an ASCII file give a count of hundreds of millions, which no ASCII
 // file below several gigabytes can match.
 bool is_binary_stl_size(std::uintmax_t size, std::uint32_t count);
+
+// Whether the start of a stream whose size cannot be known (a pipe) is a
+// binary STL file: it has its 84 bytes of header and count, and one of them
+// is a byte no text holds, a control byte other than TAB, LF, VT, FF, CR and
+// the end byte 0x1A, or DEL. The count's top byte is such a byte, NUL, in
+// every file of fewer than 16,777,216 facets, whatever its header says.
+bool looks_like_binary_stl(const unsigned char* first, std::size_t size);
 
 // The little-endian unsigned 32-bit value at bytes, whatever the host order.
 std::uint32_t load_le32(const unsigned char* bytes);
@@ -41,10 +50,16 @@ public:
     // cannot be known and for one that cannot be opened: those are read as
     // text.
     bool open(const char* path);
+    // Reads the records of an already open stream, which close() leaves open,
+    // whose first 84 bytes, at prefix, were read from it before.
+    void attach(std::FILE* stream, const unsigned char* prefix);
     void close();
+    // Adds every byte read from the stream to the counter (null: none).
+    void count_bytes_in(std::atomic<std::uint64_t>* counter) { bytes_read_ = counter; }
 
     // The facet count of the open file.
     std::uint32_t facet_count() const { return count_; }
+    bool is_open() const { return stream_ != nullptr; }
 
     // The next 50-byte record, valid until the next call, or null after the
     // last record and when the file ends early or cannot be read. The bytes
@@ -60,6 +75,8 @@ private:
 
     static constexpr int kRecordsPerBlock = 5120;
     std::FILE* stream_ = nullptr;
+    bool owns_stream_ = false;
+    std::atomic<std::uint64_t>* bytes_read_ = nullptr;
     std::uint32_t count_ = 0;
     std::uint32_t unread_ = 0;  // records still in the file, not yet in the buffer
     bool failed_ = false;

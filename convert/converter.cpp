@@ -1,6 +1,7 @@
 // The converter run: naming and opening, header, the code-word line loop, trailer, closing.
 #include "convert/converter.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "convert/binary_stl.h"
@@ -85,8 +86,11 @@ struct LineLoop {
 };
 
 void write_header(TextOutput& file, const char* input_path) {
+    // A date of its own: conversions may run side by side.
+    char date[32];
+    if (fill_date_stamp(date) == 0) date[0] = '\0';
     file.print("$ File: %s\n", input_path);
-    file.print("$ Date: %s\n", date_stamp());
+    file.print("$ Date: %s\n", date);
     file.print("$ Created by: %s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
     file.write_newline();
 }
@@ -99,6 +103,32 @@ void write_trailer(TextOutput& file, int nfacet) {
     file.write_newline();
 }
 
+// Opens the input and tells a binary file, by its size for a file and by its
+// first bytes for the standard input; false when it cannot be opened.
+bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& binary) {
+    text.count_bytes_in(ends.bytes_read);
+    binary.count_bytes_in(ends.bytes_read);
+    if (!ends.input_is_standard) {
+        if (!text.open(ends.input_path)) return false;
+        binary.open(ends.input_path);
+        return true;
+    }
+    unsigned char first[kBinaryPrefixSize];
+    std::size_t size = 0;
+    while (size < sizeof first) {
+        const std::size_t got = std::fread(first + size, 1, sizeof first - size, stdin);
+        if (got == 0) break;
+        size += got;
+    }
+    if (ends.bytes_read != nullptr) ends.bytes_read->fetch_add(size, std::memory_order_relaxed);
+    if (looks_like_binary_stl(first, size)) {
+        binary.attach(stdin, first);
+    } else {
+        text.attach(stdin, reinterpret_cast<const char*>(first), static_cast<int>(size));
+    }
+    return true;
+}
+
 }  // namespace
 
 int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console) {
@@ -108,9 +138,16 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     copy_text(kTextSize, output_path, name);
     replace_extension(kTextSize, input_path, "stl");
     replace_extension(kTextSize, output_path, "kpf");
+    return convert_stl({input_path, output_path}, form, console);
+}
 
+int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console) {
+    const char* input_path = ends.input_path;
+    const char* output_path = ends.output_path;
     auto input = std::make_unique<TextInput>();
-    if (!input->open(input_path)) {
+    // A binary file (told by its size) gives whole facets, not lines.
+    auto binary = std::make_unique<BinaryStlInput>();
+    if (!open_input(ends, *input, *binary)) {
         console.print("Cannot open file: [%s]\n", input_path);
         return 0;
     }
@@ -118,10 +155,13 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
 
     // A name with no room for the extension gives both paths the same text,
     // and links can make two texts one file: never open the input for writing.
-    auto file = std::make_unique<TextOutput>();
+    auto file = ends.output_is_standard ? std::make_unique<TextOutput>(stdout)
+                                        : std::make_unique<TextOutput>();
     const bool writes_file = form.consumer != FacetConsumer::kMeshReport;
     if (writes_file) {
-        if (same_file(input_path, output_path) || !file->open(output_path)) {
+        if (!ends.output_is_standard &&
+            ((!ends.input_is_standard && same_file(input_path, output_path)) ||
+             !file->open(output_path))) {
             console.print("Cannot open file: [%s]\n", output_path);
             input->close();
             return 0;
@@ -147,9 +187,7 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
             write_failure_reported = true;
         }
     };
-    // A binary file (told by its size) gives whole facets, not lines.
-    auto binary = std::make_unique<BinaryStlInput>();
-    if (binary->open(input_path)) {
+    if (binary->is_open()) {
         while (const unsigned char* record = binary->read_record()) {
             count_one(loop.nfacet);
             loop.status = write_binary_facet(*out, record);

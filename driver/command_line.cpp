@@ -1,8 +1,12 @@
-// Banner, help text, argument capture, output form and the error banner.
+// Banner, help text, argument capture, output form, the error banner, and the choice of form.
 #include "driver/command_line.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "cli/modern_run.h"
+#include "cli/options.h"
 #include "convert/converter.h"
 #include "convert/identity.h"
 #include "driver/output_code.h"
@@ -41,11 +45,15 @@ constexpr const char* kHelpLines[] = {
     "Usage:  trimora <filename> [text/numb/wire]\n",
 };
 
+}  // namespace
+
+void print_banner(TextOutput& console) {
+    console.print("%s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
+}
+
 void print_help(TextOutput& console) {
     for (const char* line : kHelpLines) console.print(line, kProgramName);
 }
-
-}  // namespace
 
 int select_output_code(CommandLine& command, TextOutput& console) {
     char form[kTextSize];
@@ -64,7 +72,9 @@ int select_output_code(CommandLine& command, TextOutput& console) {
 }
 
 int run_command_line(int argc, const char* const* argv, TextOutput& console) {
-    console.print("%s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (is_modern_command_line(args)) return run_modern_command_line(args, console);
+    print_banner(console);
     // The usual options, in the first place only; anything else names a file.
     const std::string_view first = argc > 1 ? argv[1] : "";
     if (first == "--version") return 0;

@@ -16,12 +16,19 @@ struct CommandLine {
     char normal_keyword[kTextSize] = "";
 };
 
-// Prints the banner, then the help text when no file is named or the first
+// Runs the modern form when any argument is one of its options, and returns
+// its exit status. Otherwise runs the legacy form, which always returns 0:
+// prints the banner, then the help text when no file is named or the first
 // argument is -h or --help, nothing more for --version, or else converts the
 // named file in the form of the second argument and prints the error banner
-// when that fails. Further arguments are ignored. Returns the exit code,
-// always 0.
+// when that fails. Further arguments are ignored.
 int run_command_line(int argc, const char* const* argv, TextOutput& console);
+
+// The banner line: program name, version and release date.
+void print_banner(TextOutput& console);
+
+// The legacy help text, one console write per line.
+void print_help(TextOutput& console);
 
 // Chooses the output code and keywords from the first word of the output-form
 // argument, reports the code and runs the conversion. Returns 1 when the

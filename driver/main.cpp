@@ -1,4 +1,4 @@
-// The trimora entry point: the console is standard output, the exit code always 0.
+// The trimora entry point: the console is standard output; the legacy form always exits 0.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     std::vector<const char*> args;
     for (const std::string& argument : arguments) args.push_back(argument.c_str());
     trimora::TextOutput console(stdout);
-    trimora::run_command_line(static_cast<int>(args.size()), args.data(), console);
+    const int status = trimora::run_command_line(static_cast<int>(args.size()), args.data(), console);
     console.flush();
-    return 0;
+    return status;
 }

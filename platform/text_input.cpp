@@ -43,6 +43,7 @@ bool TextInput::open(const char* path) {
     std::error_code error;
     if (std::filesystem::is_directory(path_from_utf8(path), error)) return false;
     stream_ = open_file(path, "rb");
+    owns_stream_ = true;
     at_end_ = stream_ == nullptr;
     failed_ = false;
     pos_ = 0;
@@ -50,8 +51,19 @@ bool TextInput::open(const char* path) {
     return stream_ != nullptr;
 }
 
+void TextInput::attach(std::FILE* stream, const char* first, int size) {
+    close();
+    stream_ = stream;
+    owns_stream_ = false;
+    at_end_ = false;
+    failed_ = false;
+    pos_ = 0;
+    end_ = size < kBufferSize ? size : kBufferSize;
+    if (end_ > 0) std::memcpy(buffer_, first, static_cast<std::size_t>(end_));
+}
+
 void TextInput::close() {
-    if (stream_ != nullptr) std::fclose(stream_);
+    if (stream_ != nullptr && owns_stream_) std::fclose(stream_);
     stream_ = nullptr;
     at_end_ = true;
 }
@@ -65,6 +77,7 @@ bool TextInput::refill() {
     const std::size_t got =
         std::fread(buffer_ + end_, 1, static_cast<std::size_t>(kBufferSize - end_), stream_);
     end_ += static_cast<int>(got);
+    if (bytes_read_ != nullptr) bytes_read_->fetch_add(got, std::memory_order_relaxed);
     if (got == 0) {
         at_end_ = true;
         failed_ = std::ferror(stream_) != 0;

@@ -1,6 +1,8 @@
 // Text-mode line reading: CR LF as LF, 0x1A as the end, lines in pieces of at most 127 characters.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 
 namespace trimora {
@@ -21,7 +23,13 @@ public:
 
     // Opens a file for reading; false when it cannot be opened or is a directory.
     bool open(const char* path);
+    // Reads from an already open stream, which close() leaves open, starting
+    // with the size bytes at first that were read from it before.
+    void attach(std::FILE* stream, const char* first, int size);
     void close();
+    // Adds every byte read from the stream to the counter (null: none), so
+    // that another thread can show how far the input has come.
+    void count_bytes_in(std::atomic<std::uint64_t>* counter) { bytes_read_ = counter; }
 
     // Reads the next piece of a line into line (kLineBufferSize characters),
     // as a line reader with a 128-character buffer gives it: at most 127
@@ -43,6 +51,8 @@ private:
 
     static constexpr int kBufferSize = 1 << 18;
     std::FILE* stream_ = nullptr;
+    bool owns_stream_ = false;
+    std::atomic<std::uint64_t>* bytes_read_ = nullptr;
     bool at_end_ = false;
     bool failed_ = false;
     int pos_ = 0;

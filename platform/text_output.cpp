@@ -61,6 +61,7 @@ bool TextOutput::close() {
 }
 
 void TextOutput::hand_over() {
+    if (memory_ != nullptr) memory_->append(buffer_, static_cast<std::size_t>(used_));
     if (used_ > 0 && stream_ != nullptr && !failed()) {
         if (writer_) {
             writer_->write(buffer_, static_cast<std::size_t>(used_));

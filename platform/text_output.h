@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/background_writer.h"
@@ -33,6 +34,9 @@ public:
     TextOutput() = default;
     // Writes to an already open stream that this object does not own.
     explicit TextOutput(std::FILE* stream) : stream_(stream) {}
+    // Appends to the text in memory, which must outlive this object: a
+    // console kept whole until it can be printed.
+    explicit TextOutput(std::string& memory) : memory_(&memory) {}
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;
     TextOutput& operator=(const TextOutput&) = delete;
@@ -93,6 +97,7 @@ private:
     static constexpr int kBufferSize = 1 << 17;
     std::FILE* stream_ = nullptr;
     bool owns_stream_ = false;
+    std::string* memory_ = nullptr;
     // Files are finished and written on a second thread from one buffer while
     // the other fills: a point line goes into the buffer as a record of its
     // word and numbers, and the writer thread turns it into text. The console

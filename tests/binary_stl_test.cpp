@@ -46,6 +46,42 @@ TEST(BinaryStl, SizeMustHoldExactlyTheCountedRecords) {
     }
 }
 
+// The rule for a stream with no size: binary when its 84 bytes of header and
+// count hold a byte no text holds.
+TEST(BinaryStl, StreamStartIsBinaryWhenItsFirst84BytesHoldANonTextByte) {
+    const std::string text_line(84, 'x');
+    struct StartCase {
+        std::string bytes;
+        bool binary;
+    };
+    std::vector<StartCase> cases = {
+        {"", false},
+        {std::string(83, '\0'), false},                 // too short for a header and count
+        {std::string(84, '\0'), true},
+        {binary_stl("solid", {}), true},                // the count's top byte is NUL
+        {binary_stl(std::string(80, 's'), 0x41414141u, {}), false},  // all text: read as text
+        {text_line, false},
+        {"solid x\r\n\tfacet\v\f" + text_line, false},  // the text controls
+        {"solid \xC3\xBC\xFF" + text_line, false},       // high bytes: UTF-8 names
+        {"solid x\x1A" + text_line, false},             // the end byte is text
+        {text_line + "\x01", false},                    // only the first 84 bytes count
+    };
+    for (int c : {0x00, 0x01, 0x08, 0x0E, 0x19, 0x1B, 0x1F, 0x7F}) {
+        std::string bytes = text_line;
+        bytes[83] = static_cast<char>(c);
+        cases.push_back({bytes, true});
+        bytes[83] = 'x';
+        bytes[0] = static_cast<char>(c);
+        cases.push_back({bytes, true});
+    }
+    for (const StartCase& c : cases) {
+        EXPECT_EQ(looks_like_binary_stl(reinterpret_cast<const unsigned char*>(c.bytes.data()),
+                                        c.bytes.size()),
+                  c.binary)
+            << ::testing::PrintToString(c.bytes);
+    }
+}
+
 TEST(BinaryStl, ValuesAreLittleEndianWhateverTheHost) {
     const unsigned char count[] = {0x78, 0x56, 0x34, 0x12};
     EXPECT_EQ(load_le32(count), 0x12345678u);

@@ -27,7 +27,13 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, error);
 }
 
-ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+namespace {
+
+// Runs the tool with standard output, and standard error when errors_path is
+// not empty, written to files; standard input from input_path when given.
+ToolRun run_child(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                  const std::filesystem::path& errors_path,
+                  const std::filesystem::path* input_path) {
     const std::filesystem::path console_path = dir / ".console";
     const pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
@@ -39,7 +45,17 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
         for (std::string& arg : copies) argv.push_back(arg.data());
         argv.push_back(nullptr);
         const int out = open(console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || chdir(dir.c_str()) != 0 || dup2(out, 1) < 0) _exit(126);
+        if (out < 0 || dup2(out, 1) < 0) _exit(126);
+        if (!errors_path.empty()) {
+            const int err = open(errors_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err < 0 || dup2(err, 2) < 0) _exit(126);
+        }
+        if (input_path != nullptr) {
+            const int in = input_path->empty() ? open("/dev/null", O_RDONLY)
+                                               : open(input_path->c_str(), O_RDONLY);
+            if (in < 0 || dup2(in, 0) < 0) _exit(126);
+        }
+        if (chdir(dir.c_str()) != 0) _exit(126);
         execv(exe.c_str(), argv.data());
         _exit(127);
     }
@@ -47,7 +63,22 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
     waitpid(child, &status, 0);
     ToolRun run{read_file(console_path), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
     std::filesystem::remove(console_path);
+    if (!errors_path.empty()) {
+        run.errors = read_file(errors_path);
+        std::filesystem::remove(errors_path);
+    }
     return run;
+}
+
+}  // namespace
+
+ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    return run_child(dir, args, {}, nullptr);
+}
+
+ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                         const std::filesystem::path& standard_input) {
+    return run_child(dir, args, dir / ".errors", &standard_input);
 }
 
 std::string read_file(const std::filesystem::path& path) {

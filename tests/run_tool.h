@@ -24,10 +24,16 @@ private:
 struct ToolRun {
     std::string console;  // everything written to standard output
     int exit_code;
+    std::string errors = "";  // standard error, when the run captured it
 };
 
 // Runs the built trimora in folder dir with the given arguments.
 ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args);
+
+// As run_tool, and also captures standard error; standard input is read from
+// the file standard_input, or is empty when that is an empty path.
+ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                         const std::filesystem::path& standard_input = {});
 
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& bytes);

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/system.h"
 #include "run_tool.h"
 
 namespace trimora {
@@ -33,6 +37,33 @@ TEST(TextInput, TranslatesCrLfAndKeepsLoneCr) {
     EXPECT_EQ(pieces_of("\n\n"), (Pieces{"\n", "\n"}));
     EXPECT_EQ(pieces_of(""), Pieces{});
     EXPECT_EQ(pieces_of("last line"), (Pieces{"last line"}));
+}
+
+// An open stream whose first bytes were read already reads on as the whole file would.
+TEST(TextInput, AttachedStreamStartsWithTheBytesTakenBack) {
+    const std::string bytes = "solid x\r\nfacet\rnormal\n" + std::string(300, 'y') + "\nend\x1a" "z\n";
+    for (std::size_t taken : {0, 1, 9, 84, 200}) {
+        TempDir dir;
+        testing::write_file(dir / "f", bytes);
+        std::FILE* stream = open_file((dir / "f").c_str(), "rb");
+        ASSERT_NE(stream, nullptr);
+        std::string first(taken, '\0');
+        ASSERT_EQ(std::fread(first.data(), 1, taken, stream), taken);
+        std::atomic<std::uint64_t> counted{0};
+        std::vector<std::string> pieces;
+        {
+            TextInput input;
+            input.count_bytes_in(&counted);
+            input.attach(stream, first.data(), static_cast<int>(taken));
+            char line[kLineBufferSize];
+            while (input.read_line(line)) pieces.emplace_back(line);
+            EXPECT_FALSE(input.failed());
+        }
+        EXPECT_EQ(pieces, pieces_of(bytes)) << taken;
+        EXPECT_EQ(counted.load(), bytes.size() - taken);
+        // Left open: the stream belongs to the caller.
+        EXPECT_EQ(std::fclose(stream), 0);
+    }
 }
 
 TEST(TextInput, EndByteEndsTheInputForGood) {

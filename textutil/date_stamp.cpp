@@ -1,4 +1,5 @@
 // The 24-character local date text and the clock it is read from.
+#include <atomic>
 #include <ctime>
 
 #include "platform/system.h"
@@ -8,7 +9,8 @@ namespace trimora {
 
 namespace {
 
-ClockSource clock_source = nullptr;
+// Read by conversions running side by side; set only by tests.
+std::atomic<ClockSource> clock_source = nullptr;
 char date_buffer[32] = "";
 
 constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -34,8 +36,9 @@ char* put_name(char* out, const char* name) {
 void set_clock_source(ClockSource source) { clock_source = source; }
 
 std::int64_t read_clock(std::int64_t* seconds) {
+    const ClockSource source = clock_source.load();
     const std::int64_t now =
-        clock_source != nullptr ? clock_source() : static_cast<std::int64_t>(std::time(nullptr));
+        source != nullptr ? source() : static_cast<std::int64_t>(std::time(nullptr));
     if (seconds != nullptr) *seconds = now;
     return now;
 }

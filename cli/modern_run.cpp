@@ -1,0 +1,127 @@
+// The modern form's run: from the parsed options to the jobs, their reports and the exit status.
+#include "cli/modern_run.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <system_error>
+#include <thread>
+
+#include "cli/inputs.h"
+#include "cli/jobs.h"
+#include "cli/options.h"
+#include "cli/output_names.h"
+#include "driver/command_line.h"
+#include "platform/system.h"
+#include "platform/text_output.h"
+#include "writers/facet_output.h"
+
+namespace trimora {
+
+namespace {
+
+int usage_error(const std::string& problem) {
+    TextOutput errors(stderr);
+    errors.print("trimora: %s; %s shows the options\n", problem.c_str(), kModernHelpCommand);
+    errors.flush();
+    return kExitUsage;
+}
+
+bool is_folder(const std::string& name) {
+    std::error_code error;
+    return std::filesystem::is_directory(path_from_utf8(name.c_str()), error);
+}
+
+// The jobs of the inputs, each with its output; an output that an earlier
+// job writes, or that is an input of the run, is refused.
+std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
+                           bool into_folder) {
+    std::set<std::string> input_files;
+    for (const InputFile& input : inputs) {
+        if (!input.standard) input_files.insert(file_identity(input.path));
+    }
+    std::set<std::string> outputs;
+    std::vector<Job> jobs;
+    for (const InputFile& input : inputs) {
+        Job job;
+        job.input = input.path;
+        job.input_is_standard = input.standard;
+        if (input.standard && !(options.has_output && !into_folder)) {
+            job.output.assign(1, '-');
+        } else if (into_folder) {
+            job.output = output_in_folder(options.output, input.path);
+        } else if (options.has_output) {
+            job.output = options.output;
+        } else {
+            job.output = replace_last_extension(input.path);
+        }
+        job.output_is_standard = job.output == "-";
+        const std::string identity = job.output_is_standard ? "-" : file_identity(job.output);
+        if (!outputs.insert(identity).second) {
+            job.refusal = "Output already written in this run: [" + job.output + "]\n";
+        } else if (!job.output_is_standard && input_files.count(identity) != 0 &&
+                   identity != file_identity(input.path)) {
+            // Its own input is refused by the conversion, as in every run.
+            job.refusal = "Output is an input of this run: [" + job.output + "]\n";
+        }
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+FacetForm facet_form(int output_code) {
+    const bool numbers = output_code == kNumberForm;
+    return FacetForm{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng"};
+}
+
+}  // namespace
+
+int run_modern_command_line(const std::vector<std::string>& args, TextOutput& console) {
+    const ParsedOptions parsed = parse_modern_options(args);
+    if (!parsed.error.empty()) return usage_error(parsed.error);
+    const ModernOptions& options = parsed.options;
+    if (options.help || options.version) {
+        print_banner(console);
+        if (options.help) {
+            print_help(console);
+            console.write(modern_options_help());
+        }
+        return kExitSuccess;
+    }
+    if (options.names.empty()) return usage_error("no input named");
+
+    const std::vector<InputFile> inputs =
+        expand_inputs(options.names, options.recursive, !shell_expands_wildcards());
+    const bool into_folder = options.has_output && options.output != "-" && is_folder(options.output);
+    if (options.has_output && !into_folder && inputs.size() > 1) {
+        std::string problem = "-o [";
+        problem += options.output;
+        problem += "] is no folder, but there are ";
+        problem += std::to_string(inputs.size());
+        problem += " inputs";
+        return usage_error(problem);
+    }
+    const std::vector<Job> jobs = plan_jobs(inputs, options, into_folder);
+
+    bool to_standard_output = false;
+    for (const Job& job : jobs) to_standard_output = to_standard_output || job.output_is_standard;
+    // Standard output carries a converted file: the reports go to standard error.
+    std::FILE* reports = to_standard_output ? stderr : stdout;
+    if (!options.quiet) {
+        TextOutput banner(reports);
+        print_banner(banner);
+        banner.flush();
+    }
+
+    RunSettings settings;
+    settings.form = facet_form(options.output_code);
+    const unsigned cores = std::thread::hardware_concurrency();
+    settings.jobs = options.jobs > 0 ? options.jobs : cores > 0 ? static_cast<int>(cores) : 1;
+    settings.quiet = options.quiet;
+    if (!options.quiet && !options.no_progress && is_terminal(stderr)) settings.progress = stderr;
+    console.flush();
+    const int failures = run_jobs(jobs, settings, reports);
+    return failures > 0 ? kExitFailure : kExitSuccess;
+}
+
+}  // namespace trimora

@@ -1,0 +1,45 @@
+// The options of the modern command line, one table row each, and the parse of the arguments.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "writers/facet_output.h"
+
+namespace trimora {
+
+// What the options of one modern run ask for.
+struct ModernOptions {
+    std::string form_word = "text";
+    int output_code = kTextForm;
+    bool has_output = false;
+    std::string output;         // -o: a file, a folder, or "-" for standard output
+    int jobs = 0;               // 0: as many as the machine has cores
+    bool recursive = false;
+    bool quiet = false;
+    bool no_progress = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> names;
+};
+
+// The options, or the one-line reason they cannot be used.
+struct ParsedOptions {
+    ModernOptions options;
+    std::string error;  // empty when the options are good
+};
+
+// True when any argument before "--" is an option only the modern form has;
+// -h, --help and --version alone keep the legacy form. args excludes the
+// program name.
+bool is_modern_command_line(const std::vector<std::string>& args);
+
+// Reads the options and names, before or after one another; "--" ends the
+// options and "-" is a name (standard input). Long options also take their
+// value as --name=value.
+ParsedOptions parse_modern_options(const std::vector<std::string>& args);
+
+// The help lines of the options, generated from the table, LF line ends.
+std::string modern_options_help();
+
+}  // namespace trimora

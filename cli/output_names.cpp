@@ -1,0 +1,46 @@
+// Replacing the last extension, naming outputs in a folder, and telling names of one file apart.
+#include "cli/output_names.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli/utf8_path.h"
+#include "platform/system.h"
+
+namespace trimora {
+
+namespace {
+
+std::size_t last_part_start(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+}  // namespace
+
+std::string replace_last_extension(const std::string& name) {
+    const std::size_t start = last_part_start(name);
+    const std::size_t dot = name.rfind('.');
+    // A dot that starts the last part ("./x", ".stl") or that "." and ".."
+    // are made of is no extension.
+    const bool has_extension = dot != std::string::npos && dot > start &&
+                               name.find_first_not_of('.', start) != std::string::npos;
+    return (has_extension ? name.substr(0, dot) : name) + ".kpf";
+}
+
+std::string output_in_folder(const std::string& folder, const std::string& input) {
+    const bool ends_with_slash = folder.ends_with('/') || folder.ends_with('\\');
+    return folder + (ends_with_slash ? "" : "/") +
+           replace_last_extension(input.substr(last_part_start(input)));
+}
+
+std::string file_identity(const std::string& name) {
+    std::error_code error;
+    const std::filesystem::path path = path_from_utf8(name.c_str());
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+    if (!error) return utf8_text(canonical);
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return utf8_text(error ? path.lexically_normal() : absolute.lexically_normal());
+}
+
+}  // namespace trimora

@@ -13,6 +13,8 @@
 #include "driver/output_code.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
+#include "report/mesh_report.h"
+#include "report/report_text.h"
 
 namespace trimora {
 
@@ -23,6 +25,7 @@ using Clock = std::chrono::steady_clock;
 // The state of one job between its worker and the printing thread.
 struct Slot {
     std::string report;
+    std::string json_line;
     bool done = false;
     bool failed = false;
     std::atomic<bool> started{false};
@@ -68,14 +71,16 @@ public:
                 if (!line_->showing()) line_->show(progress_text(jobs_[index].input, 0, slot.size, 0.0));
             }
             std::string report;
+            std::string json_line;
             int ok = 0;
             {
                 TextOutput console(report);
-                ok = convert_job(jobs_[index], settings_, console, &slot.bytes_read);
+                ok = convert_job(jobs_[index], settings_, console, &slot.bytes_read, &json_line);
                 console.close();
             }
             std::lock_guard lock(mutex_);
             slot.report = std::move(report);
+            slot.json_line = std::move(json_line);
             slot.failed = ok == 0;
             slot.done = true;
             changed_.notify_all();
@@ -88,6 +93,7 @@ public:
         int failures = 0;
         for (std::size_t i = 0; i < slots_.size(); ++i) {
             std::string report;
+            std::string json_line;
             bool failed = false;
             {
                 std::unique_lock lock(mutex_);
@@ -100,6 +106,7 @@ public:
                     changed_.wait_for(lock, std::chrono::milliseconds(250));
                 }
                 report = std::move(slots_[i].report);
+                json_line = std::move(slots_[i].json_line);
                 failed = slots_[i].failed;
                 ++printed_;
                 changed_.notify_all();
@@ -111,6 +118,11 @@ public:
                 // The report holds its CR LF line ends already.
                 std::fwrite(report.data(), 1, report.size(), reports);
                 std::fflush(reports);
+            }
+            if (!json_line.empty()) {
+                TextOutput data(settings_.data);
+                data.write(json_line);
+                data.flush();
             }
         }
         return failures;
@@ -149,15 +161,32 @@ private:
 }  // namespace
 
 int convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
-                std::atomic<std::uint64_t>* bytes_read) {
-    report_output_code(console, settings.form.output_code);
+                std::atomic<std::uint64_t>* bytes_read, std::string* json_line) {
+    if (!settings.info) report_output_code(console, settings.form.output_code);
     int ok = 0;
     if (!job.refusal.empty()) {
         console.print("%s", job.refusal.c_str());
     } else {
         const StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
                                  job.output_is_standard, bytes_read};
-        ok = convert_stl(ends, settings.form, console);
+        if (settings.info) {
+            MeshReport report;
+            FacetForm form = settings.form;
+            form.consumer = FacetConsumer::kMeshReport;
+            form.report = &report;
+            ok = convert_stl(ends, form, console);
+            // A file that could not be read to its end has no figures to give.
+            if (report.counted()) {
+                const MeshFigures figures = report.figures();
+                if (settings.json && json_line != nullptr) {
+                    *json_line = render_report(job.input.c_str(), figures, ReportStyle::kJsonLine);
+                } else {
+                    console.write(render_report(job.input.c_str(), figures, ReportStyle::kBlock));
+                }
+            }
+        } else {
+            ok = convert_stl(ends, settings.form, console);
+        }
     }
     if (ok == 0) console.print("*****  An error has occurred  *****\n");
     return ok;

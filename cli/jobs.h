@@ -29,13 +29,20 @@ struct RunSettings {
     int jobs = 1;
     bool quiet = false;          // print only the reports of failed files
     std::FILE* progress = nullptr;  // the terminal of the progress line; null for none
+    // A mesh report instead of an output file: in each file's report, or
+    // with json as one JSON line to the data stream.
+    bool info = false;
+    bool json = false;
+    std::FILE* data = stdout;
 };
 
 // The report of one conversion as a legacy run prints it after its banner:
 // the output-code line, what the conversion prints, the error banner when it
-// failed. Returns 1 for a success, as convert_stl does.
+// failed. With info there is no output-code line, and the mesh report follows
+// the facet count, or goes to json_line (LF-ended) as JSON. Returns 1 for a
+// success, as convert_stl does.
 int convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
-                std::atomic<std::uint64_t>* bytes_read);
+                std::atomic<std::uint64_t>* bytes_read, std::string* json_line = nullptr);
 
 // Runs the jobs on up to settings.jobs threads, each with its own state, and
 // writes each report whole, in the order of the jobs, to the stream. Returns

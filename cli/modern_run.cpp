@@ -46,6 +46,11 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         Job job;
         job.input = input.path;
         job.input_is_standard = input.standard;
+        if (options.info) {
+            // A report writes no file, so no output can clash.
+            jobs.push_back(std::move(job));
+            continue;
+        }
         if (input.standard && !(options.has_output && !into_folder)) {
             job.output.assign(1, '-');
         } else if (into_folder) {
@@ -105,8 +110,9 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
 
     bool to_standard_output = false;
     for (const Job& job : jobs) to_standard_output = to_standard_output || job.output_is_standard;
-    // Standard output carries a converted file: the reports go to standard error.
-    std::FILE* reports = to_standard_output ? stderr : stdout;
+    // Standard output carries a converted file or the JSON lines: the reports go
+    // to standard error.
+    std::FILE* reports = to_standard_output || options.json ? stderr : stdout;
     if (!options.quiet) {
         TextOutput banner(reports);
         print_banner(banner);
@@ -115,6 +121,9 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
 
     RunSettings settings;
     settings.form = facet_form(options.output_code);
+    if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
+    settings.info = options.info;
+    settings.json = options.json;
     const unsigned cores = std::thread::hardware_concurrency();
     settings.jobs = options.jobs > 0 ? options.jobs : cores > 0 ? static_cast<int>(cores) : 1;
     settings.quiet = options.quiet;

@@ -59,7 +59,7 @@ constexpr OptionRow kOptions[] = {
     {"-f", "--form", "WORD", true, "text (default), numb or number, wire, or null",
      apply_form},
     {"-o", "--output", "PATH",  true,
-     "with one input the output file (- for standard output); with several, an existing folder",
+     "the output file (- for standard output), or a folder for several inputs",
      apply_output},
     {"-j", "--jobs", "N", true, "convert up to N files at the same time (default: the cores)",
      apply_jobs},
@@ -69,6 +69,12 @@ constexpr OptionRow kOptions[] = {
      [](ModernOptions& o, const std::string&) { o.quiet = true; return std::string(); }},
     {"", "--no-progress", nullptr, true, "never show the progress of large files",
      [](ModernOptions& o, const std::string&) { o.no_progress = true; return std::string(); }},
+    {"", "--info", nullptr, true, "write no file: report each mesh's counts, bounds, area, volume",
+     [](ModernOptions& o, const std::string&) { o.info = true; return std::string(); }},
+    {"", "--json", nullptr, true, "with --info, one JSON object per file and line",
+     [](ModernOptions& o, const std::string&) { o.json = true; return std::string(); }},
+    {"", "--all-edges", nullptr, true, "with -f wire, every edge: no line list capacity",
+     [](ModernOptions& o, const std::string&) { o.all_edges = true; return std::string(); }},
     {"-h", "--help", nullptr, false, "this help",
      [](ModernOptions& o, const std::string&) { o.help = true; return std::string(); }},
     {"", "--version", nullptr, false, "the banner alone",
@@ -89,6 +95,15 @@ const OptionRow* find_option(std::string_view arg, std::string_view& attached, b
         return &row;
     }
     return nullptr;
+}
+
+// The options that only make sense together, or not at all together.
+std::string combination_error(const ModernOptions& options) {
+    if (options.json && !options.info) return "--json needs --info";
+    if (options.info && options.all_edges) return "--info writes no file, so no --all-edges";
+    if (options.info && options.has_output) return "--info writes no file, so no -o";
+    if (options.all_edges && options.output_code != kWireForm) return "--all-edges needs -f wire";
+    return "";
 }
 
 }  // namespace
@@ -143,6 +158,7 @@ ParsedOptions parse_modern_options(const std::vector<std::string>& args) {
         parsed.error = row->apply(parsed.options, value);
         if (!parsed.error.empty()) return parsed;
     }
+    parsed.error = combination_error(parsed.options);
     return parsed;
 }
 

@@ -18,6 +18,9 @@ struct ModernOptions {
     bool recursive = false;
     bool quiet = false;
     bool no_progress = false;
+    bool info = false;       // a mesh report instead of an output file
+    bool json = false;       // the report as JSON Lines
+    bool all_edges = false;  // the wire frame without the line list's capacity
     bool help = false;
     bool version = false;
     std::vector<std::string> names;

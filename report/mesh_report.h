@@ -65,7 +65,12 @@ public:
     // One complete facet, vertex i = (xs[i], ys[i], zs[i]).
     void add_facet(const double* xs, const double* ys, const double* zs);
     // The facet count of the conversion, which counts incomplete facets too.
-    void set_facet_count(int nfacet) { facets_ = nfacet; }
+    void set_facet_count(int nfacet) {
+        facets_ = nfacet;
+        counted_ = true;
+    }
+    // True once a conversion read its input to the end and gave its count.
+    bool counted() const { return counted_; }
 
     // Waits for every facet handed on to be tallied, then gives the figures.
     MeshFigures figures();
@@ -80,6 +85,7 @@ private:
 
     MeshTally tally_;
     int facets_ = 0;
+    bool counted_ = false;
     std::vector<double> filling_;  // the calling thread's block
     std::vector<double> pending_;  // a full block for the tallying thread
     bool has_pending_ = false;

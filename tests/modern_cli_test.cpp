@@ -81,6 +81,42 @@ std::string missing(const std::string& name) {
     return kText + "Cannot open file: [" + name + "]\n" + kErrorBanner;
 }
 
+// A file's console lines with --info, before its mesh report.
+std::string info_lines(const std::string& in, int nfacet, const std::string& messages = "") {
+    return "File open: [" + in + "]\n" + messages + "File closed: [" + in + "]\nnfacet = " +
+           std::to_string(nfacet) + "\n";
+}
+
+// The mesh report of kTriangle: one open facet of area 1/2 at z = 0.
+std::string triangle_block(const std::string& file) {
+    return "file               " + file +
+           "\n"
+           "facets             1\n"
+           "vertices           3\n"
+           "edges              3\n"
+           "boundary_edges     3\n"
+           "nonmanifold_edges  0\n"
+           "degenerate_facets  0\n"
+           "min                0 0 0\n"
+           "max                1 1 0\n"
+           "area               0.5\n"
+           "volume             0\n"
+           "closed             no\n";
+}
+
+std::string triangle_json(const std::string& file) {
+    return "{\"file\":\"" + file +
+           "\",\"facets\":1,\"vertices\":3,\"edges\":3,\"boundary_edges\":3,"
+           "\"nonmanifold_edges\":0,\"degenerate_facets\":0,\"min\":[0,0,0],\"max\":[1,1,0],"
+           "\"area\":0.5,\"volume\":0,\"closed\":false}\n";
+}
+
+// The report of a file without facets: no bounds to give.
+const std::string kEmptyJson =
+    "{\"file\":\"bad.stl\",\"facets\":0,\"vertices\":0,\"edges\":0,\"boundary_edges\":0,"
+    "\"nonmanifold_edges\":0,\"degenerate_facets\":0,\"min\":[null,null,null],"
+    "\"max\":[null,null,null],\"area\":0,\"volume\":0,\"closed\":false}\n";
+
 std::string usage(const std::string& problem) {
     return "trimora: " + problem + "; trimora --help -q shows the options\n";
 }
@@ -226,6 +262,32 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"tri.kpf", triangle_file("tri.stl")}}},
         CliCase{"folder_with_nothing_to_convert", {"-q", "empty"}, {{"empty/x.txt", ""}}, 0, "",
                 ""},
+        // The mesh report: no output file, the report after each file's lines.
+        CliCase{"info_block_after_the_file_lines", {"--info", "tri.stl"}, kOneTriangle, 0,
+                kBanner + info_lines("tri.stl", 1) + triangle_block("tri.stl"), "", {},
+                {"tri.kpf"}},
+        CliCase{"info_json_lines_in_order_reports_on_standard_error",
+                {"--info", "--json", "-j", "2", "tri.stl", "bad.stl", "absent.stl"},
+                {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}}, 1,
+                triangle_json("tri.stl") + kEmptyJson,
+                kBanner + info_lines("tri.stl", 1) +
+                    info_lines("bad.stl", 0, "Unknown code word [frobnicate] on line 2\n") +
+                    kErrorBanner + "Cannot open file: [absent.stl]\n" + kErrorBanner,
+                {}, {"tri.kpf", "bad.kpf", "absent.kpf"}},
+        CliCase{"info_of_binary_standard_input", {"-q", "--info", "--json", "-"}, {}, 0,
+                triangle_json("-"), "", {}, {}, kBinaryTriangle},
+        // The complete wire frame is the wire file wherever the line list holds every edge.
+        CliCase{"all_edges_below_the_line_list_capacity", {"-f", "wire", "--all-edges", "tri"},
+                kOneTriangle, 0, kBanner + report(kWire, "tri.stl", "tri.kpf", 1), "",
+                {{"tri.kpf", triangle_file("tri.stl", kWireFacet)}}},
+        CliCase{"json_needs_info", {"--json", "tri.stl"}, kOneTriangle, 2, "",
+                usage("--json needs --info")},
+        CliCase{"all_edges_needs_the_wire_form", {"--all-edges", "tri.stl"}, kOneTriangle, 2, "",
+                usage("--all-edges needs -f wire")},
+        CliCase{"info_takes_no_output", {"--info", "-o", "x.kpf", "tri.stl"}, kOneTriangle, 2, "",
+                usage("--info writes no file, so no -o")},
+        CliCase{"info_takes_no_all_edges", {"--info", "-f", "wire", "--all-edges", "tri.stl"},
+                kOneTriangle, 2, "", usage("--info writes no file, so no --all-edges")},
         CliCase{"version_in_the_modern_form", {"-q", "--version"}, {}, 0, kBanner, ""},
         // Usage errors: one line on standard error, nothing converted.
         CliCase{"unknown_option", {"-q", "-x", "tri.stl"}, kOneTriangle, 2, "",

@@ -1,15 +1,10 @@
-// Running the built tool in a temporary folder and reading what it wrote.
+// Temporary folders, files and the expected texts of the tests that run the built tool.
 #include "run_tool.h"
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <stdexcept>
 
 namespace trimora::testing {
 
@@ -25,29 +20,6 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code error;
     std::filesystem::remove_all(path_, error);
-}
-
-ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
-    const std::filesystem::path console_path = dir / ".console";
-    const pid_t child = fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        std::vector<char*> argv;
-        std::string exe = TRIMORA_EXE;
-        argv.push_back(exe.data());
-        std::vector<std::string> copies(args);
-        for (std::string& arg : copies) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        const int out = open(console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || chdir(dir.c_str()) != 0 || dup2(out, 1) < 0) _exit(126);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ToolRun run{read_file(console_path), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-    std::filesystem::remove(console_path);
-    return run;
 }
 
 std::string read_file(const std::filesystem::path& path) {

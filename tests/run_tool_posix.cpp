@@ -1,0 +1,38 @@
+// Running the built tool in a temporary folder: fork and exec, standard output to a file.
+#include "run_tool.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+namespace trimora::testing {
+
+ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    const std::filesystem::path console_path = dir / ".console";
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        std::vector<char*> argv;
+        // A cross build runs the tool under the emulator that runs the tests.
+        std::string emulator = TRIMORA_EMULATOR;
+        std::string exe = TRIMORA_EXE;
+        if (!emulator.empty()) argv.push_back(emulator.data());
+        argv.push_back(exe.data());
+        std::vector<std::string> copies(args);
+        for (std::string& arg : copies) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const int out = open(console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || chdir(dir.c_str()) != 0 || dup2(out, 1) < 0) _exit(126);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ToolRun run{read_file(console_path), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    std::filesystem::remove(console_path);
+    return run;
+}
+
+}  // namespace trimora::testing

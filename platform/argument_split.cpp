@@ -65,4 +65,23 @@ std::vector<std::string> split_command_line(const std::string& line) {
     return arguments;
 }
 
+std::string quote_argument(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) return argument;
+    std::string quoted = "\"";
+    std::size_t slashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++slashes;
+            continue;
+        }
+        // Backslashes count only before a quote: doubled there, and one more escapes the quote.
+        quoted.append(c == '"' ? 2 * slashes + 1 : slashes, '\\');
+        slashes = 0;
+        quoted += c;
+    }
+    // The closing quote follows the last backslashes: double them.
+    quoted.append(2 * slashes, '\\');
+    return quoted + '"';
+}
+
 }  // namespace trimora

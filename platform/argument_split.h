@@ -14,4 +14,9 @@ namespace trimora {
 // a quoted part give one literal quote. Nothing else changes: no wildcard is expanded.
 std::vector<std::string> split_command_line(const std::string& line);
 
+// The text of one argument in a command line that split_command_line gives back unchanged: as it
+// is when it holds no space, tab or quote and is not empty, else quoted with its quotes and the
+// backslashes before them escaped.
+std::string quote_argument(const std::string& argument);
+
 }  // namespace trimora

@@ -66,5 +66,23 @@ TEST(SplitCommandLine, TakesTheProgramNameWithLiteralBackslashes) {
     EXPECT_EQ(split_command_line("\"\" a"), (std::vector<std::string>{"", "a"}));
 }
 
+TEST(QuoteArgument, GivesTextsThatSplitBackUnchanged) {
+    const std::vector<std::string> arguments = {
+        "part", "", " ", "two words", "a\"b", "\"", "\\", "dir\\", "dir\\\\", "a\\\"b c",
+        "tab\there", "c:\\x\\y z\\", "\"\"", "*.stl", "\xE6\x97\xA5 \xE6\x9C\xAC"};
+    std::string line = "trimora";
+    for (const std::string& argument : arguments) {
+        line += ' ';
+        line += quote_argument(argument);
+    }
+    std::vector<std::string> expected{"trimora"};
+    expected.insert(expected.end(), arguments.begin(), arguments.end());
+    EXPECT_EQ(split_command_line(line), expected) << line;
+    EXPECT_EQ(quote_argument("part"), "part");
+    EXPECT_EQ(quote_argument("a b"), "\"a b\"");
+    EXPECT_EQ(quote_argument("a\\\"b"), "\"a\\\\\\\"b\"");
+    EXPECT_EQ(quote_argument("dir\\ x\\"), "\"dir\\ x\\\\\"");
+}
+
 }  // namespace
 }  // namespace trimora

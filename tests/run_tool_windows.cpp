@@ -1,0 +1,58 @@
+// Running the built tool in a temporary folder on Windows: CreateProcessW, standard output to a file.
+#include "run_tool.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "platform/argument_split.h"
+#include "platform/utf16.h"
+
+namespace trimora::testing {
+
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    const std::u16string text = utf16_from_utf8(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace
+
+ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    const std::filesystem::path console_path = dir / ".console";
+    // The tool splits its command line itself: quote each argument so that it comes back whole.
+    std::string line = quote_argument(TRIMORA_EXE);
+    for (const std::string& arg : args) {
+        line += ' ';
+        line += quote_argument(arg);
+    }
+    std::wstring command = wide(line);
+
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE out = CreateFileW(console_path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create the console file");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = INVALID_HANDLE_VALUE;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION process{};
+    const std::wstring exe = wide(TRIMORA_EXE);
+    const BOOL started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        dir.wstring().c_str(), &startup, &process);
+    CloseHandle(out);
+    if (!started) throw std::runtime_error("cannot start the tool");
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process.hProcess, &exit_code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ToolRun run{read_file(console_path), static_cast<int>(exit_code)};
+    std::filesystem::remove(console_path);
+    return run;
+}
+
+}  // namespace trimora::testing

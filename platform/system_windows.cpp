@@ -12,7 +12,9 @@
 #include "platform/utf16.h"
 
 // The C runtime's start-up must not expand wildcards: the command line is split here, as it is.
-extern "C" int _dowildcard = 0;
+extern "C" {
+int _dowildcard = 0;
+}
 
 namespace trimora {
 

@@ -114,7 +114,7 @@ TEST(BadInput, InputThatIsADirectory) {
 
 TEST(BadInput, InputThatIsALinkToItself) {
     TempDir dir;
-    fs::create_symlink("in.stl", dir / "in.stl");
+    if (!make_symlink("in.stl", dir / "in.stl")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"});
     EXPECT_EQ(run.console, refused("Cannot open file: [in.stl]\n"));
 }
@@ -131,7 +131,7 @@ TEST(BadInput, OutputThatIsADirectory) {
 TEST(BadInput, OutputThroughALinkIntoAMissingFolder) {
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
-    fs::create_symlink("missing/out.kpf", dir / "in.kpf");
+    if (!make_symlink("missing/out.kpf", dir / "in.kpf")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"});
     EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
 }
@@ -162,7 +162,7 @@ bool reading_fails(const char* path) {
 TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
     if (!reading_fails("/proc/self/mem")) GTEST_SKIP() << "no file here whose reading fails";
     TempDir dir;
-    fs::create_symlink("/proc/self/mem", dir / "in.stl");
+    if (!make_symlink("/proc/self/mem", dir / "in.stl")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"}, {"in.kpf"});
     EXPECT_EQ(run.console, console(kTextLine, "in", "Cannot read file: [in.stl]\n", 0, true));
     EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + trailer(0)));
@@ -172,21 +172,23 @@ TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
 
 TEST(BadInput, OutputThatIsTheInputIsNeverOpenedForWriting) {
     const std::string refusal = "File open: [in.stl]\nCannot open file: [in.kpf]\n";
-    using Link = std::function<void(const fs::path&)>;
+    // Each makes the two names one file; false where links of its kind cannot be made.
+    using Link = std::function<bool(const fs::path&)>;
     const std::pair<const char*, Link> links[] = {
         {"hard link", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
-                                               fs::create_hard_link(d / "in.stl", d / "in.kpf"); }},
+                                               fs::create_hard_link(d / "in.stl", d / "in.kpf");
+                                               return true; }},
         {"output links to the input", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
-                                                               fs::create_symlink("in.stl", d / "in.kpf"); }},
+                                                               return make_symlink("in.stl", d / "in.kpf"); }},
         {"input links to the output", [](const fs::path& d) { write_file(d / "in.kpf", kTriangle);
-                                                               fs::create_symlink("in.kpf", d / "in.stl"); }},
+                                                               return make_symlink("in.kpf", d / "in.stl"); }},
         {"absolute link", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
-                                                   fs::create_symlink(d / "in.stl", d / "in.kpf"); }},
+                                                   return make_symlink(d / "in.stl", d / "in.kpf"); }},
     };
     for (const auto& [what, make] : links) {
         SCOPED_TRACE(what);
         TempDir dir;
-        make(dir.path());
+        if (!make(dir.path())) continue;
         const ToolRun run = run_touching(dir, {"in"});
         EXPECT_EQ(run.console, refused(refusal));
         EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);

@@ -235,7 +235,7 @@ TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused) {
     EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);
 
     fs::remove(dir / "in.kpf");
-    fs::create_symlink("in.stl", dir / "in.kpf");
+    if (!make_symlink("in.stl", dir / "in.kpf")) GTEST_SKIP() << "no symbolic links here";
     run = run_tool(dir.path(), {"in"});
     EXPECT_EQ(run.console, refused);
     EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);

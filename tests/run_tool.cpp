@@ -5,6 +5,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <system_error>
 
 namespace trimora::testing {
 
@@ -20,6 +21,16 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code error;
     std::filesystem::remove_all(path_, error);
+}
+
+bool make_symlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    if (!error) return true;
+    if (error == std::errc::function_not_supported || error == std::errc::operation_not_supported ||
+        error == std::errc::operation_not_permitted)
+        return false;
+    throw std::filesystem::filesystem_error("cannot create symlink", target, link, error);
 }
 
 std::string read_file(const std::filesystem::path& path) {

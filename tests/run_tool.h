@@ -30,6 +30,10 @@ struct ToolRun {
 ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args);
 
 std::string read_file(const std::filesystem::path& path);
+
+// Makes a symbolic link; false where the system or the C++ library cannot make one (Windows
+// without the privilege, mingw-w64), so that the test skips itself.
+bool make_symlink(const std::filesystem::path& target, const std::filesystem::path& link);
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
 // The text with every LF written as CR LF, as the tool writes it.

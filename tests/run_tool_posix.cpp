@@ -1,11 +1,15 @@
-// Running the built tool in a temporary folder: fork and exec, standard output to a file.
+// What the tests do their own way on POSIX systems: start the tool, set the time zone.
 #include "run_tool.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <stdexcept>
+
+#include "time_zone.h"
 
 namespace trimora::testing {
 
@@ -34,5 +38,16 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
     std::filesystem::remove(console_path);
     return run;
 }
+
+void set_time_zone_variable(const char* value) {
+    if (value != nullptr) {
+        setenv("TZ", value, 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+}
+
+bool time_zone_rules_are_read() { return true; }
 
 }  // namespace trimora::testing

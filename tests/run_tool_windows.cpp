@@ -1,12 +1,15 @@
-// Running the built tool in a temporary folder on Windows: CreateProcessW, standard output to a file.
+// What the tests do their own way on Windows: start the tool with CreateProcessW, set the time zone.
 #include "run_tool.h"
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <stdexcept>
 
 #include "platform/argument_split.h"
 #include "platform/utf16.h"
+#include "time_zone.h"
 
 namespace trimora::testing {
 
@@ -54,5 +57,13 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
     std::filesystem::remove(console_path);
     return run;
 }
+
+void set_time_zone_variable(const char* value) {
+    // An empty value removes the variable.
+    _putenv_s("TZ", value != nullptr ? value : "");
+    _tzset();
+}
+
+bool time_zone_rules_are_read() { return false; }
 
 }  // namespace trimora::testing

@@ -23,6 +23,15 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, error);
 }
 
+std::filesystem::path TempDir::operator/(const std::string& name) const {
+    return path_ / std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 bool make_symlink(const std::filesystem::path& target, const std::filesystem::path& link) {
     std::error_code error;
     std::filesystem::create_symlink(target, link, error);

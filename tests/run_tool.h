@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // The name is UTF-8 on every system.
+    std::filesystem::path operator/(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
@@ -28,6 +30,16 @@ struct ToolRun {
 
 // Runs the built trimora in folder dir with the given arguments.
 ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args);
+
+// Runs it with the text after the program's name as its whole command line, where a program
+// receives one (Windows); nothing where arguments arrive already split.
+std::optional<ToolRun> run_tool_command_line(const std::filesystem::path& dir, const std::string& arguments);
+
+// The UTF-8 text of a path, whatever the system's own encoding of names.
+std::string utf8(const std::filesystem::path& path);
+
+// True where CON, NUL and the other device names are no file names (Windows).
+bool device_names_reserved();
 
 std::string read_file(const std::filesystem::path& path);
 

@@ -39,6 +39,12 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
     return run;
 }
 
+std::optional<ToolRun> run_tool_command_line(const std::filesystem::path&, const std::string&) {
+    return std::nullopt;
+}
+
+bool device_names_reserved() { return false; }
+
 void set_time_zone_variable(const char* value) {
     if (value != nullptr) {
         setenv("TZ", value, 1);

@@ -23,14 +23,18 @@ std::wstring wide(const std::string& utf8) {
 }  // namespace
 
 ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
-    const std::filesystem::path console_path = dir / ".console";
     // The tool splits its command line itself: quote each argument so that it comes back whole.
-    std::string line = quote_argument(TRIMORA_EXE);
+    std::string line;
     for (const std::string& arg : args) {
         line += ' ';
         line += quote_argument(arg);
     }
-    std::wstring command = wide(line);
+    return *run_tool_command_line(dir, line);
+}
+
+std::optional<ToolRun> run_tool_command_line(const std::filesystem::path& dir, const std::string& arguments) {
+    const std::filesystem::path console_path = dir / ".console";
+    std::wstring command = wide(quote_argument(TRIMORA_EXE) + arguments);
 
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const HANDLE out = CreateFileW(console_path.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
@@ -57,6 +61,8 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
     std::filesystem::remove(console_path);
     return run;
 }
+
+bool device_names_reserved() { return true; }
 
 void set_time_zone_variable(const char* value) {
     // An empty value removes the variable.

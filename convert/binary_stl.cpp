@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "convert/coordinate.h"
+#include "platform/nan_rules.h"
 #include "platform/system.h"
 #include "writers/facet_output.h"
 
@@ -120,18 +121,19 @@ int write_binary_facet(FacetOutput& out, const unsigned char* record) {
         ys[i] = load_le_float(vertex + 4);
         zs[i] = load_le_float(vertex + 8);
     }
+    using namespace nan_rules;
     if (x == 0.0 && y == 0.0 && z == 0.0) {
-        const double ax = xs[1] - xs[0], ay = ys[1] - ys[0], az = zs[1] - zs[0];
-        const double bx = xs[2] - xs[0], by = ys[2] - ys[0], bz = zs[2] - zs[0];
-        x = ay * bz - az * by;
-        y = az * bx - ax * bz;
-        z = ax * by - ay * bx;
+        const double ax = subtract(xs[1], xs[0]), ay = subtract(ys[1], ys[0]), az = subtract(zs[1], zs[0]);
+        const double bx = subtract(xs[2], xs[0]), by = subtract(ys[2], ys[0]), bz = subtract(zs[2], zs[0]);
+        x = subtract(multiply(ay, bz), multiply(az, by));
+        y = subtract(multiply(az, bx), multiply(ax, bz));
+        z = subtract(multiply(ax, by), multiply(ay, bx));
     }
     // Divided as a facet line's normal is: a degenerate facet's zero normal
     // becomes NaN components.
     const double length = vector_length(x, y, z);
     out.vertex_count = 3;
-    return finish_facet(out, x / length, y / length, z / length, xs, ys, zs);
+    return finish_facet(out, divide(x, length), divide(y, length), divide(z, length), xs, ys, zs);
 }
 
 }  // namespace trimora

@@ -8,6 +8,7 @@
 #include "convert/code_words.h"
 #include "convert/coordinate.h"
 #include "convert/identity.h"
+#include "platform/nan_rules.h"
 #include "platform/same_file.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
@@ -46,9 +47,9 @@ struct LineLoop {
         const double z = next_coordinate(cursor);
         // A zero normal is divided all the same: its components become NaN.
         const double length = vector_length(x, y, z);
-        nx = x / length;
-        ny = y / length;
-        nz = z / length;
+        nx = nan_rules::divide(x, length);
+        ny = nan_rules::divide(y, length);
+        nz = nan_rules::divide(z, length);
     }
 
     void vertex_line(char*& cursor) {

@@ -1,8 +1,7 @@
 // Coordinates and normals of an STL line.
 #include "convert/coordinate.h"
 
-#include <cmath>
-
+#include "platform/nan_rules.h"
 #include "platform/text_to_double.h"
 #include "textutil/textutil.h"
 
@@ -26,6 +25,9 @@ double next_coordinate(char*& cursor) {
     return value;
 }
 
-double vector_length(double x, double y, double z) { return std::sqrt(x * x + y * y + z * z); }
+double vector_length(double x, double y, double z) {
+    using namespace nan_rules;
+    return square_root(add(add(multiply(x, x), multiply(y, y)), multiply(z, z)));
+}
 
 }  // namespace trimora

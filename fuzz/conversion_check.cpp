@@ -1,6 +1,5 @@
 // The whole conversion of arbitrary bytes in every output form: console, output file, input untouched.
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -30,7 +29,7 @@ struct Run {
     std::string file;
 };
 
-// A console that is a temporary file, emptied before every run.
+// A console that is a temporary file, rewritten from its start by every run.
 std::FILE* console_file() {
     static std::FILE* const file = std::tmpfile();
     return file;
@@ -40,7 +39,6 @@ Run convert(const std::string& stem, int output_code,
             FacetConsumer consumer = FacetConsumer::kOutputCodeWriter, MeshReport* report = nullptr) {
     std::FILE* stream = console_file();
     std::rewind(stream);
-    if (ftruncate(fileno(stream), 0) != 0) return {};
     Run run;
     // Replacing the output of the last run by truncation may make the file
     // system write it out at once; a new file is much faster.
@@ -56,10 +54,15 @@ Run convert(const std::string& stem, int output_code,
         console.flush();
     }
     if (std::fflush(stream) != 0) return {};
+    // Bytes past this run's end are an earlier, longer run's.
+    const long end = std::ftell(stream);
+    if (end < 0) return {};
     std::rewind(stream);
     char block[65536];
-    for (std::size_t got; (got = std::fread(block, 1, sizeof block, stream)) > 0;) {
+    auto unread = static_cast<std::size_t>(end);
+    for (std::size_t got; unread > 0 && (got = std::fread(block, 1, std::min(unread, sizeof block), stream)) > 0;) {
         run.console.append(block, got);
+        unread -= got;
     }
     run.file = read_bytes(stem + ".kpf");
     return run;

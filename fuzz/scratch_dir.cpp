@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -18,12 +19,16 @@ public:
         std::string base = std::filesystem::temp_directory_path(error).string();
         // A '.' anywhere in the folder would cut the names built on it.
         if (error || base.find('.') != std::string::npos || base.size() > 60) base = "/tmp";
-        std::string pattern = base + "/trimora-fuzz-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("mkdtemp");
-            std::abort();
+        // A fresh name of its own, made the same way on every system.
+        std::random_device entropy;
+        for (int attempt = 0;; ++attempt) {
+            path_ = base + "/trimora-fuzz-" + std::to_string(entropy());
+            if (std::filesystem::create_directory(path_, error)) break;
+            if (attempt == 100) {
+                std::fprintf(stderr, "cannot make a scratch folder in %s\n", base.c_str());
+                std::abort();
+            }
         }
-        path_ = pattern;
     }
     ~ScratchDir() {
         std::error_code error;

@@ -1,9 +1,7 @@
-// Path identity through the file system's own notion of equivalence (device and inode).
+// Path identity: the same text, or one file on disk as the system layer tells it.
 #include "platform/same_file.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "platform/system.h"
 
@@ -11,10 +9,7 @@ namespace trimora {
 
 bool same_file(const char* first, const char* second) {
     if (std::strcmp(first, second) == 0) return true;
-    std::error_code error;
-    // A path that does not exist yet cannot be the other file; the error then
-    // only says so.
-    return std::filesystem::equivalent(path_from_utf8(first), path_from_utf8(second), error) && !error;
+    return same_existing_file(first, second);
 }
 
 }  // namespace trimora

@@ -29,6 +29,10 @@ bool is_terminal(std::FILE* stream);
 // The local broken-down time of a moment, in the platform's time zone; false when it has none.
 bool local_time(std::time_t moment, std::tm& fields);
 
+// True when both UTF-8 names reach one existing file on disk (through a hard link or a symbolic
+// link); false when either does not exist.
+bool same_existing_file(const char* first, const char* second);
+
 // True where the shell expands * and ? in arguments before the tool sees them.
 bool shell_expands_wildcards();
 

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <system_error>
+
 namespace trimora {
 
 std::filesystem::path path_from_utf8(const char* name) { return std::filesystem::path(name); }
@@ -22,5 +24,11 @@ bool local_time(std::time_t moment, std::tm& fields) {
 }
 
 bool shell_expands_wildcards() { return true; }
+
+bool same_existing_file(const char* first, const char* second) {
+    // Device and inode; a path that does not exist yet cannot be the other file.
+    std::error_code error;
+    return std::filesystem::equivalent(first, second, error) && !error;
+}
 
 }  // namespace trimora

@@ -29,6 +29,9 @@ const std::string kTriangle =
     "solid tri\nfacet normal 0 0 -2\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 1 1 0\n"
     "endloop\nendfacet\nendsolid tri\n";
 
+// A part name outside every single-byte code page, in UTF-8: six three-byte characters.
+const std::string kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE9\x83\xA8\xE5\x93\x81";
+
 // The console of a run that stopped at the input or output file.
 std::string refused(const std::string& lines) { return crlf(kBanner + kTextLine + lines + kErrorBanner); }
 
@@ -49,7 +52,7 @@ void add_entries(const fs::path& root, const fs::path& dir, Snapshot& entries) {
         const fs::file_status status = item.symlink_status();
         Entry entry{'o', 0, 0, ""};
         if (fs::is_symlink(status)) {
-            entry = Entry{'l', 0, 0, fs::read_symlink(item.path()).string()};
+            entry = Entry{'l', 0, 0, utf8(fs::read_symlink(item.path()))};
         } else if (fs::is_directory(status)) {
             entry.kind = 'd';
             add_entries(root, item.path(), entries);
@@ -57,7 +60,7 @@ void add_entries(const fs::path& root, const fs::path& dir, Snapshot& entries) {
             const std::string bytes = read_file(item.path());
             entry = Entry{'f', bytes.size(), std::hash<std::string>{}(bytes), ""};
         }
-        entries[item.path().lexically_relative(root).string()] = entry;
+        entries[utf8(item.path().lexically_relative(root))] = entry;
     }
 }
 
@@ -114,7 +117,7 @@ TEST(BadInput, InputThatIsADirectory) {
 
 TEST(BadInput, InputThatIsALinkToItself) {
     TempDir dir;
-    fs::create_symlink("in.stl", dir / "in.stl");
+    if (!make_symlink("in.stl", dir / "in.stl")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"});
     EXPECT_EQ(run.console, refused("Cannot open file: [in.stl]\n"));
 }
@@ -131,7 +134,7 @@ TEST(BadInput, OutputThatIsADirectory) {
 TEST(BadInput, OutputThroughALinkIntoAMissingFolder) {
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
-    fs::create_symlink("missing/out.kpf", dir / "in.kpf");
+    if (!make_symlink("missing/out.kpf", dir / "in.kpf")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"});
     EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
 }
@@ -162,7 +165,7 @@ bool reading_fails(const char* path) {
 TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
     if (!reading_fails("/proc/self/mem")) GTEST_SKIP() << "no file here whose reading fails";
     TempDir dir;
-    fs::create_symlink("/proc/self/mem", dir / "in.stl");
+    if (!make_symlink("/proc/self/mem", dir / "in.stl")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"}, {"in.kpf"});
     EXPECT_EQ(run.console, console(kTextLine, "in", "Cannot read file: [in.stl]\n", 0, true));
     EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + trailer(0)));
@@ -172,21 +175,23 @@ TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
 
 TEST(BadInput, OutputThatIsTheInputIsNeverOpenedForWriting) {
     const std::string refusal = "File open: [in.stl]\nCannot open file: [in.kpf]\n";
-    using Link = std::function<void(const fs::path&)>;
+    // Each makes the two names one file; false where links of its kind cannot be made.
+    using Link = std::function<bool(const fs::path&)>;
     const std::pair<const char*, Link> links[] = {
         {"hard link", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
-                                               fs::create_hard_link(d / "in.stl", d / "in.kpf"); }},
+                                               fs::create_hard_link(d / "in.stl", d / "in.kpf");
+                                               return true; }},
         {"output links to the input", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
-                                                               fs::create_symlink("in.stl", d / "in.kpf"); }},
+                                                               return make_symlink("in.stl", d / "in.kpf"); }},
         {"input links to the output", [](const fs::path& d) { write_file(d / "in.kpf", kTriangle);
-                                                               fs::create_symlink("in.kpf", d / "in.stl"); }},
+                                                               return make_symlink("in.kpf", d / "in.stl"); }},
         {"absolute link", [](const fs::path& d) { write_file(d / "in.stl", kTriangle);
-                                                   fs::create_symlink(d / "in.stl", d / "in.kpf"); }},
+                                                   return make_symlink(d / "in.stl", d / "in.kpf"); }},
     };
     for (const auto& [what, make] : links) {
         SCOPED_TRACE(what);
         TempDir dir;
-        make(dir.path());
+        if (!make(dir.path())) continue;
         const ToolRun run = run_touching(dir, {"in"});
         EXPECT_EQ(run.console, refused(refusal));
         EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);
@@ -211,6 +216,9 @@ TEST(BadInput, LongEmptyAndOddNames) {
     const std::string e200(200, 'e');
     const std::string d127 = d200.substr(0, 127);
     const std::string e127 = e200.substr(0, 127);
+    std::string japanese43;  // 43 three-byte characters, 129 bytes: the cut splits the last but one
+    for (int i = 0; i < 7; ++i) japanese43 += kJapanese;
+    japanese43 += "\xE6\x97\xA5";
     auto closing = [](const std::string& in, const std::string& out) {
         return "File open: [" + in + "]\nFile open: [" + out + "]\nFile closed: [" + in + "]\nFile closed: [" + out +
                "]\nnfacet = 1\n";
@@ -227,6 +235,9 @@ TEST(BadInput, LongEmptyAndOddNames) {
         // Names are echoed as texts, never read as formats.
         {"printf conversions", "%s%n%d", "%s%n%d.stl", closing("%s%n%d.stl", "%s%n%d.kpf"), "%s%n%d.kpf"},
         {"spaces", "my part", "my part.stl", closing("my part.stl", "my part.kpf"), "my part.kpf"},
+        // Names are UTF-8 on every system; the 127-character cut counts their bytes.
+        {"UTF-8", kJapanese, kJapanese + ".stl", closing(kJapanese + ".stl", kJapanese + ".kpf"), kJapanese + ".kpf"},
+        {"UTF-8 cut to 127 bytes", japanese43, "", "Cannot open file: [" + japanese43.substr(0, 127) + "]\n" + kErrorBanner, ""},
     };
     for (const NameCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -241,6 +252,24 @@ TEST(BadInput, LongEmptyAndOddNames) {
             EXPECT_TRUE(file.starts_with("$ File: " + c.file + "\r\n")) << file;
             EXPECT_TRUE(file.ends_with("\r\n$ End of file\r\n\r\n"));
         }
+    }
+}
+
+// Windows opens a device for these names in every folder, whatever the extension: the run
+// must refuse them, never wait on the console or write to a device.
+TEST(BadInput, DeviceNamesAreRefused) {
+    if (!device_names_reserved()) GTEST_SKIP() << "device names are ordinary file names here";
+    const std::pair<const char*, const char*> names[] = {
+        {"CON", "CON.stl"}, {"con", "con.stl"}, {"NUL", "NUL.stl"}, {"aux.part", "aux.stl"},
+        {"prn", "prn.stl"}, {"COM1", "COM1.stl"}, {"lpt9", "lpt9.stl"}, {"CONIN$", "CONIN$.stl"},
+        {"sub\\Con", "sub\\Con.stl"}, {"sub/lpt1", "sub/lpt1.stl"},
+    };
+    for (const auto& [argument, input] : names) {
+        SCOPED_TRACE(argument);
+        TempDir dir;
+        fs::create_directory(dir / "sub");
+        const ToolRun run = run_touching(dir, {argument});
+        EXPECT_EQ(run.console, refused(std::string("Cannot open file: [") + input + "]\n"));
     }
 }
 

@@ -123,7 +123,7 @@ TEST(BinaryStlInput, ReadsEveryRecordInOrderAcrossBlocks) {
         TempDir dir;
         write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(count), "\n"));
         BinaryStlInput input;
-        ASSERT_TRUE(input.open((dir / "m.stl").c_str())) << count;
+        ASSERT_TRUE(input.open((dir / "m.stl").string().c_str())) << count;
         EXPECT_EQ(input.facet_count(), static_cast<std::uint32_t>(count));
         int read = 0;
         while (const unsigned char* record = input.read_record()) {
@@ -142,7 +142,7 @@ TEST(BinaryStlInput, RecordsEndingBeforeTheCountAreAFailure) {
     TempDir dir;
     write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(6000), ""));
     BinaryStlInput input;
-    ASSERT_TRUE(input.open((dir / "m.stl").c_str()));
+    ASSERT_TRUE(input.open((dir / "m.stl").string().c_str()));
     std::filesystem::resize_file(dir / "m.stl", 84 + 50 * 5500 + 20);
     int read = 0;
     while (input.read_record() != nullptr) ++read;
@@ -150,7 +150,7 @@ TEST(BinaryStlInput, RecordsEndingBeforeTheCountAreAFailure) {
     EXPECT_TRUE(input.failed());
 
     write_file(dir / "whole.stl", binary_stl("solid m", numbered_facets(6000), ""));
-    ASSERT_TRUE(input.open((dir / "whole.stl").c_str()));
+    ASSERT_TRUE(input.open((dir / "whole.stl").string().c_str()));
     while (input.read_record() != nullptr) {
     }
     EXPECT_FALSE(input.failed());
@@ -170,13 +170,13 @@ TEST(BinaryStlInput, OtherFilesAreLeftToTheTextReader) {
         TempDir dir;
         write_file(dir / "m.stl", bytes);
         BinaryStlInput input;
-        EXPECT_FALSE(input.open((dir / "m.stl").c_str())) << name;
+        EXPECT_FALSE(input.open((dir / "m.stl").string().c_str())) << name;
         EXPECT_EQ(input.read_record(), nullptr) << name;
     }
     TempDir dir;
     BinaryStlInput input;
-    EXPECT_FALSE(input.open((dir / "absent.stl").c_str()));
-    EXPECT_FALSE(input.open(dir.path().c_str()));
+    EXPECT_FALSE(input.open((dir / "absent.stl").string().c_str()));
+    EXPECT_FALSE(input.open(dir.path().string().c_str()));
 }
 
 // Hands one record to finish_facet in the TEXT form and returns what was written.

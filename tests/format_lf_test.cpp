@@ -14,6 +14,8 @@
 #include <random>
 #include <string>
 
+#include "platform/nan_rules.h"
+
 namespace trimora {
 namespace {
 
@@ -156,8 +158,9 @@ TEST(FormatLf, NonFiniteValues) {
         EXPECT_EQ(fast(from_bits(c.bits)), c.text) << std::hex << c.bits;
         EXPECT_EQ(exact(from_bits(c.bits)), c.text) << std::hex << c.bits;
     }
+    // 0/0 as the normals compute it: the host's own bits for it differ by processor.
     volatile double zero = 0.0;
-    EXPECT_EQ(fast(zero / zero), "-1.#IND00");
+    EXPECT_EQ(fast(nan_rules::divide(zero, zero)), "-1.#IND00");
 }
 
 #ifdef __GLIBC__

@@ -363,13 +363,15 @@ TEST(ModernCommandLine, OneJobAndTwoJobsGiveTheSameFilesAndConsole) {
 TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "no corpus folder";
+    if (tool_shell_command().empty()) GTEST_SKIP() << "no POSIX shell to make a pipe";
     TempDir dir;
     int files = 0;
     for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
         if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
         ++files;
-        const std::string command = "cat '" + entry.path().string() + "' | '" TRIMORA_EXE
-                                    "' -q - -o '" + (dir / "piped.kpf").string() + "'";
+        const std::string command = "cat '" + entry.path().string() + "' | " +
+                                    tool_shell_command() + " -q - -o '" +
+                                    (dir / "piped.kpf").string() + "'";
         const int piped_status = std::system(command.c_str());
         const ToolRun named =
             run_tool(dir.path(), {"-q", entry.path().string(), "-o", "named.kpf"});
@@ -387,15 +389,17 @@ TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
 
 // The progress line appears on a real terminal, for a large file only, and is erased.
 TEST(ModernCommandLine, ProgressLineOnATerminalOnly) {
-    if (std::system("command -v script >/dev/null 2>&1") != 0) GTEST_SKIP() << "no script";
+    if (tool_shell_command().empty() || std::system("command -v script >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no POSIX shell with script";
+    }
     TempDir dir;
     std::string big;
     while (big.size() < (17u << 20)) big += kTriangle;
     write_file(dir / "big.stl", big);
     write_file(dir / "small.stl", kTriangle);
     auto in_terminal = [&](const std::string& args) {
-        const std::string command = "cd '" + dir.path().string() + "' && script -qec \"'" +
-                                    TRIMORA_EXE + "' " + args + "\" /dev/null > '" +
+        const std::string command = "cd '" + dir.path().string() + "' && script -qec \"" +
+                                    tool_shell_command() + " " + args + "\" /dev/null > '" +
                                     (dir / "typescript").string() + "' 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << args;
         const std::string text = read_file(dir / "typescript");

@@ -1,15 +1,11 @@
-// Running the built tool in a temporary folder and reading what it wrote.
+// Temporary folders, files and the expected texts of the tests that run the built tool.
 #include "run_tool.h"
-
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <stdexcept>
+#include <system_error>
 
 namespace trimora::testing {
 
@@ -27,58 +23,23 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, error);
 }
 
-namespace {
-
-// Runs the tool with standard output, and standard error when errors_path is
-// not empty, written to files; standard input from input_path when given.
-ToolRun run_child(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                  const std::filesystem::path& errors_path,
-                  const std::filesystem::path* input_path) {
-    const std::filesystem::path console_path = dir / ".console";
-    const pid_t child = fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        std::vector<char*> argv;
-        std::string exe = TRIMORA_EXE;
-        argv.push_back(exe.data());
-        std::vector<std::string> copies(args);
-        for (std::string& arg : copies) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        const int out = open(console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || dup2(out, 1) < 0) _exit(126);
-        if (!errors_path.empty()) {
-            const int err = open(errors_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (err < 0 || dup2(err, 2) < 0) _exit(126);
-        }
-        if (input_path != nullptr) {
-            const int in = input_path->empty() ? open("/dev/null", O_RDONLY)
-                                               : open(input_path->c_str(), O_RDONLY);
-            if (in < 0 || dup2(in, 0) < 0) _exit(126);
-        }
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        execv(exe.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ToolRun run{read_file(console_path), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-    std::filesystem::remove(console_path);
-    if (!errors_path.empty()) {
-        run.errors = read_file(errors_path);
-        std::filesystem::remove(errors_path);
-    }
-    return run;
+std::filesystem::path TempDir::operator/(const std::string& name) const {
+    return path_ / std::filesystem::path(std::u8string(name.begin(), name.end()));
 }
 
-}  // namespace
-
-ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
-    return run_child(dir, args, {}, nullptr);
+std::string utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
-ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                         const std::filesystem::path& standard_input) {
-    return run_child(dir, args, dir / ".errors", &standard_input);
+bool make_symlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    if (!error) return true;
+    if (error == std::errc::function_not_supported || error == std::errc::operation_not_supported ||
+        error == std::errc::operation_not_permitted)
+        return false;
+    throw std::filesystem::filesystem_error("cannot create symlink", target, link, error);
 }
 
 std::string read_file(const std::filesystem::path& path) {

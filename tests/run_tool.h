@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // The name is UTF-8 on every system.
+    std::filesystem::path operator/(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
@@ -35,7 +37,25 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
 ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
                          const std::filesystem::path& standard_input = {});
 
+// The quoted command that starts the built tool from a POSIX shell (through the emulator of a
+// cross build); empty where the tests have no such shell (Windows).
+std::string tool_shell_command();
+
+// Runs it with the text after the program's name as its whole command line, where a program
+// receives one (Windows); nothing where arguments arrive already split.
+std::optional<ToolRun> run_tool_command_line(const std::filesystem::path& dir, const std::string& arguments);
+
+// The UTF-8 text of a path, whatever the system's own encoding of names.
+std::string utf8(const std::filesystem::path& path);
+
+// True where CON, NUL and the other device names are no file names (Windows).
+bool device_names_reserved();
+
 std::string read_file(const std::filesystem::path& path);
+
+// Makes a symbolic link; false where the system or the C++ library cannot make one (Windows
+// without the privilege, mingw-w64), so that the test skips itself.
+bool make_symlink(const std::filesystem::path& target, const std::filesystem::path& link);
 void write_file(const std::filesystem::path& path, const std::string& bytes);
 
 // The text with every LF written as CR LF, as the tool writes it.

@@ -22,7 +22,7 @@ std::vector<std::string> pieces_of(const std::string& bytes) {
     TempDir dir;
     testing::write_file(dir / "f", bytes);
     TextInput input;
-    EXPECT_TRUE(input.open((dir / "f").c_str()));
+    EXPECT_TRUE(input.open((dir / "f").string().c_str()));
     std::vector<std::string> pieces;
     char line[kLineBufferSize];
     while (input.read_line(line)) pieces.emplace_back(line);
@@ -109,8 +109,8 @@ TEST(TextInput, CrAtTheEndOfTheReadBufferStillPairsWithLf) {
 TEST(TextInput, DirectoriesAndMissingFilesDoNotOpen) {
     TempDir dir;
     TextInput input;
-    EXPECT_FALSE(input.open(dir.path().c_str()));
-    EXPECT_FALSE(input.open((dir / "absent").c_str()));
+    EXPECT_FALSE(input.open(dir.path().string().c_str()));
+    EXPECT_FALSE(input.open((dir / "absent").string().c_str()));
     char line[kLineBufferSize];
     EXPECT_FALSE(input.read_line(line));
 }

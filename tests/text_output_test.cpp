@@ -96,7 +96,7 @@ TEST(TextOutput, FullDeviceFailsTheClose) {
 TEST(TextOutput, DirectoryDoesNotOpen) {
     testing::TempDir dir;
     TextOutput out;
-    EXPECT_FALSE(out.open(dir.path().c_str()));
+    EXPECT_FALSE(out.open(dir.path().string().c_str()));
 }
 
 }  // namespace

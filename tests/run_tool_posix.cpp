@@ -1,0 +1,95 @@
+// What the tests do their own way on POSIX systems: start the tool, set the time zone.
+#include "run_tool.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+#include "time_zone.h"
+
+namespace trimora::testing {
+
+namespace {
+
+// Runs the tool with standard output, and standard error when errors_path is
+// not empty, written to files; standard input from input_path when given.
+ToolRun run_child(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                  const std::filesystem::path& errors_path,
+                  const std::filesystem::path* input_path) {
+    const std::filesystem::path console_path = dir / ".console";
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        std::vector<char*> argv;
+        // A cross build runs the tool under the emulator that runs the tests.
+        std::string emulator = TRIMORA_EMULATOR;
+        std::string exe = TRIMORA_EXE;
+        if (!emulator.empty()) argv.push_back(emulator.data());
+        argv.push_back(exe.data());
+        std::vector<std::string> copies(args);
+        for (std::string& arg : copies) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const int out = open(console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || dup2(out, 1) < 0) _exit(126);
+        if (!errors_path.empty()) {
+            const int err = open(errors_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err < 0 || dup2(err, 2) < 0) _exit(126);
+        }
+        if (input_path != nullptr) {
+            const int in = input_path->empty() ? open("/dev/null", O_RDONLY)
+                                               : open(input_path->c_str(), O_RDONLY);
+            if (in < 0 || dup2(in, 0) < 0) _exit(126);
+        }
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ToolRun run{read_file(console_path), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    std::filesystem::remove(console_path);
+    if (!errors_path.empty()) {
+        run.errors = read_file(errors_path);
+        std::filesystem::remove(errors_path);
+    }
+    return run;
+}
+
+}  // namespace
+
+ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    return run_child(dir, args, {}, nullptr);
+}
+
+ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                         const std::filesystem::path& standard_input) {
+    return run_child(dir, args, dir / ".errors", &standard_input);
+}
+
+std::string tool_shell_command() {
+    const std::string emulator = TRIMORA_EMULATOR;
+    return (emulator.empty() ? "" : "'" + emulator + "' ") + "'" TRIMORA_EXE "'";
+}
+
+std::optional<ToolRun> run_tool_command_line(const std::filesystem::path&, const std::string&) {
+    return std::nullopt;
+}
+
+bool device_names_reserved() { return false; }
+
+void set_time_zone_variable(const char* value) {
+    if (value != nullptr) {
+        setenv("TZ", value, 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+}
+
+bool time_zone_rules_are_read() { return true; }
+
+}  // namespace trimora::testing

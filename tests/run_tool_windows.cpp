@@ -1,0 +1,108 @@
+// What the tests do their own way on Windows: start the tool with CreateProcessW, set the time zone.
+#include "run_tool.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <stdexcept>
+
+#include "platform/argument_split.h"
+#include "platform/utf16.h"
+#include "time_zone.h"
+
+namespace trimora::testing {
+
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    const std::u16string text = utf16_from_utf8(utf8);
+    return std::wstring(text.begin(), text.end());
+}
+
+
+HANDLE open_inherited(const std::filesystem::path& path, bool write) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileW(path.wstring().c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                       FILE_SHARE_READ, &inherit, write ? CREATE_ALWAYS : OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs the tool with its whole command line; standard error goes with standard
+// output unless errors_path is given, standard input comes from input_path
+// when it names a file.
+ToolRun run_command(const std::filesystem::path& dir, const std::string& arguments,
+                    const std::filesystem::path& errors_path,
+                    const std::filesystem::path& input_path) {
+    const std::filesystem::path console_path = dir / ".console";
+    std::wstring command = wide(quote_argument(TRIMORA_EXE) + arguments);
+    const HANDLE out = open_inherited(console_path, true);
+    if (out == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create the console file");
+    const HANDLE err = errors_path.empty() ? out : open_inherited(errors_path, true);
+    const HANDLE in = input_path.empty() ? INVALID_HANDLE_VALUE : open_inherited(input_path, false);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process{};
+    const std::wstring exe = wide(TRIMORA_EXE);
+    const BOOL started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        dir.wstring().c_str(), &startup, &process);
+    CloseHandle(out);
+    if (err != out && err != INVALID_HANDLE_VALUE) CloseHandle(err);
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    if (!started) throw std::runtime_error("cannot start the tool");
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process.hProcess, &exit_code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ToolRun run{read_file(console_path), static_cast<int>(exit_code)};
+    std::filesystem::remove(console_path);
+    if (!errors_path.empty()) {
+        run.errors = read_file(errors_path);
+        std::filesystem::remove(errors_path);
+    }
+    return run;
+}
+
+std::string quoted_line(const std::vector<std::string>& args) {
+    // The tool splits its command line itself: quote each argument so that it comes back whole.
+    std::string line;
+    for (const std::string& arg : args) {
+        line += ' ';
+        line += quote_argument(arg);
+    }
+    return line;
+}
+
+}  // namespace
+
+ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    return run_command(dir, quoted_line(args), {}, {});
+}
+
+std::optional<ToolRun> run_tool_command_line(const std::filesystem::path& dir, const std::string& arguments) {
+    return run_command(dir, arguments, {}, {});
+}
+
+ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                         const std::filesystem::path& standard_input) {
+    return run_command(dir, quoted_line(args), dir / ".errors", standard_input);
+}
+
+std::string tool_shell_command() { return ""; }
+
+bool device_names_reserved() { return true; }
+
+void set_time_zone_variable(const char* value) {
+    // An empty value removes the variable.
+    _putenv_s("TZ", value != nullptr ? value : "");
+    _tzset();
+}
+
+bool time_zone_rules_are_read() { return false; }
+
+}  // namespace trimora::testing

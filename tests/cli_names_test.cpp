@@ -84,8 +84,10 @@ TEST(Inputs, FoldersInNameOrderWithoutFollowingFolderLinks) {
     testing::write_file(parts / "c.Stl", "");
     testing::write_file(parts / "b" / "x.stl", "");
     testing::write_file(parts / "a.txt", "");
-    std::filesystem::create_directory_symlink(parts, parts / "loop");
-    std::filesystem::create_symlink(parts / "c.Stl", parts / "d.stl");
+    if (!testing::make_symlink(parts, parts / "loop") ||
+        !testing::make_symlink(parts / "c.Stl", parts / "d.stl")) {
+        GTEST_SKIP() << "no symbolic links here";
+    }
     const std::string folder = parts.string();
     auto paths = [](const std::vector<InputFile>& inputs) {
         std::vector<std::string> result;

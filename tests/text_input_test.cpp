@@ -45,7 +45,7 @@ TEST(TextInput, AttachedStreamStartsWithTheBytesTakenBack) {
     for (std::size_t taken : {0, 1, 9, 84, 200}) {
         TempDir dir;
         testing::write_file(dir / "f", bytes);
-        std::FILE* stream = open_file((dir / "f").c_str(), "rb");
+        std::FILE* stream = open_file(testing::utf8(dir / "f").c_str(), "rb");
         ASSERT_NE(stream, nullptr);
         std::string first(taken, '\0');
         ASSERT_EQ(std::fread(first.data(), 1, taken, stream), taken);

@@ -92,6 +92,28 @@ TEST(CleanLine, KeepsPrintableCharactersOnly) {
     EXPECT_EQ(clean_line(1, nullptr), -1);
 }
 
+// Every byte value at every place of a long line, in both modes, as one
+// byte at a time cleans it; the words of a long line are checked together.
+TEST(CleanLine, EveryByteAtEveryPlaceOfALongLine) {
+    for (int lower = 0; lower <= 1; ++lower) {
+        for (int value = 1; value < 256; ++value) {
+            for (std::size_t at = 0; at < 24; ++at) {
+                std::string line = "solid MIXED case words ";
+                line[at % line.size()] = static_cast<char>(value);
+                std::string expected;
+                for (char c : line) {
+                    const auto u = static_cast<unsigned char>(c);
+                    if (u == '\t') expected += ' ';
+                    else if (lower != 0 && u >= 'A' && u <= 'Z') expected += static_cast<char>(u + 32);
+                    else if (u >= 32 && u <= 126) expected += c;
+                }
+                EXPECT_EQ(clean_line(lower, line.data()), static_cast<int>(expected.size()));
+                EXPECT_EQ(std::string(line.c_str()), expected) << lower << " " << value << " " << at;
+            }
+        }
+    }
+}
+
 TEST(SkipSpaces, StopsAtTheFirstOtherCharacter) {
     char spaces[] = "   ";
     EXPECT_EQ(*skip_spaces(spaces), '\0');

@@ -15,11 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool is_folder(const std::string& name) {
-    std::error_code error;
-    return fs::is_directory(path_from_utf8(name.c_str()), error);
-}
-
 // A link to a folder is not followed inside a folder: a link to a folder
 // above it would take its files again and again.
 bool is_folder_link(const std::string& name) {
@@ -63,6 +58,11 @@ void add_name(const std::string& name, bool recursive, std::vector<InputFile>& i
 }
 
 }  // namespace
+
+bool is_folder(const std::string& name) {
+    std::error_code error;
+    return fs::is_directory(path_from_utf8(name.c_str()), error);
+}
 
 bool has_stl_extension(const std::string& path) {
     if (path.size() < 4) return false;

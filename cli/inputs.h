@@ -22,6 +22,9 @@ struct InputFile {
 std::vector<InputFile> expand_inputs(const std::vector<std::string>& names, bool recursive,
                                      bool expand_wildcards);
 
+// True when the name is a folder (or a link to one).
+bool is_folder(const std::string& name);
+
 // True when the path's extension is .stl in any case of its letters.
 bool has_stl_extension(const std::string& path);
 

@@ -169,23 +169,22 @@ int convert_job(const Job& job, const RunSettings& settings, TextOutput& console
     } else {
         const StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
                                  job.output_is_standard, bytes_read};
+        FacetForm form = settings.form;
+        MeshReport report;
         if (settings.info) {
-            MeshReport report;
-            FacetForm form = settings.form;
             form.consumer = FacetConsumer::kMeshReport;
             form.report = &report;
-            ok = convert_stl(ends, form, console);
-            // A file that could not be read to its end has no figures to give.
-            if (report.counted()) {
-                const MeshFigures figures = report.figures();
-                if (settings.json && json_line != nullptr) {
-                    *json_line = render_report(job.input.c_str(), figures, ReportStyle::kJsonLine);
-                } else {
-                    console.write(render_report(job.input.c_str(), figures, ReportStyle::kBlock));
-                }
+        }
+        ok = convert_stl(ends, form, console);
+        // A file that could not be read to its end has no figures to give.
+        if (settings.info && report.counted()) {
+            const ReportStyle style = settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
+            const std::string text = render_report(job.input.c_str(), report.figures(), style);
+            if (settings.json && json_line != nullptr) {
+                *json_line = text;
+            } else {
+                console.write(text);
             }
-        } else {
-            ok = convert_stl(ends, settings.form, console);
         }
     }
     if (ok == 0) console.print("*****  An error has occurred  *****\n");

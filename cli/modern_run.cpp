@@ -12,6 +12,7 @@
 #include "cli/options.h"
 #include "cli/output_names.h"
 #include "driver/command_line.h"
+#include "driver/output_code.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
 #include "writers/facet_output.h"
@@ -25,11 +26,6 @@ int usage_error(const std::string& problem) {
     errors.print("trimora: %s; %s shows the options\n", problem.c_str(), kModernHelpCommand);
     errors.flush();
     return kExitUsage;
-}
-
-bool is_folder(const std::string& name) {
-    std::error_code error;
-    return std::filesystem::is_directory(path_from_utf8(name.c_str()), error);
 }
 
 // The jobs of the inputs, each with its output; an output that an earlier
@@ -74,11 +70,6 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
     return jobs;
 }
 
-FacetForm facet_form(int output_code) {
-    const bool numbers = output_code == kNumberForm;
-    return FacetForm{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng"};
-}
-
 }  // namespace
 
 int run_modern_command_line(const std::vector<std::string>& args, TextOutput& console) {
@@ -120,7 +111,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     }
 
     RunSettings settings;
-    settings.form = facet_form(options.output_code);
+    settings.form = facet_form_of(options.output_code);
     if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
     settings.info = options.info;
     settings.json = options.json;

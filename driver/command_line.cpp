@@ -63,9 +63,9 @@ int select_output_code(CommandLine& command, TextOutput& console) {
     const char* word = next_token(cursor);
     command.output_code = output_code_from_word(word);
     report_output_code(console, command.output_code);
-    const bool numbers = command.output_code == kNumberForm;
-    copy_text(kTextSize, command.vertex_keyword, numbers ? "4" : "trng");
-    copy_text(kTextSize, command.normal_keyword, numbers ? "5" : "nrml");
+    const FacetForm keywords = facet_form_of(command.output_code);
+    copy_text(kTextSize, command.vertex_keyword, keywords.vertex_keyword);
+    copy_text(kTextSize, command.normal_keyword, keywords.normal_keyword);
     const FacetForm facet_form{command.output_code, command.normal_keyword,
                                command.vertex_keyword};
     return convert_stl_file(command.input_name, facet_form, console) != 0 ? 1 : 0;

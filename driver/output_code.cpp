@@ -24,6 +24,11 @@ int output_code_from_word(const char* word) {
     return kNullForm;
 }
 
+FacetForm facet_form_of(int output_code) {
+    const bool numbers = output_code == kNumberForm;
+    return FacetForm{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng"};
+}
+
 void report_output_code(TextOutput& console, int output_code) {
     switch (output_code) {
         case kNullForm: console.print("output_code = NULL [%d]\n", output_code); break;

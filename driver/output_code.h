@@ -1,6 +1,8 @@
 // The output form chosen by the second command-line argument.
 #pragma once
 
+#include "convert/converter.h"
+
 namespace trimora {
 
 class TextOutput;
@@ -9,6 +11,10 @@ class TextOutput;
 // "trng" and "nrml"; NUMBER for "number" and "numb"; WIRE for "wire"; NULL for
 // a null pointer and for any other word.
 int output_code_from_word(const char* word);
+
+// The facet form of an output code: the keywords "5" and "4" for NUMBER,
+// "nrml" and "trng" for every other code.
+FacetForm facet_form_of(int output_code);
 
 // Prints the line that names the output code, as "output_code = TEXT [2]".
 void report_output_code(TextOutput& console, int output_code);

@@ -18,16 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTextLine = "output_code = TEXT [2]\n";
-const std::string kWireLine = "output_code = WIRE [3]\n";
 
 // The longest console line: "Unexpected default case [%s] on line %d" with a
 // 127-character token and a 10-digit line number.
 constexpr std::size_t kLongestMessage = 35 + 127 + 10;
 
-const std::string kTriangle =
-    "solid tri\nfacet normal 0 0 -2\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 1 1 0\n"
-    "endloop\nendfacet\nendsolid tri\n";
 
 // A part name outside every single-byte code page, in UTF-8: six three-byte characters.
 const std::string kJapanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE9\x83\xA8\xE5\x93\x81";

@@ -143,18 +143,6 @@ TEST(BinaryInput, SolidHeaderIsStillBinary) {
                              trailer(2)));
 }
 
-TEST(BinaryInput, SolidHeaderIsStillBinaryInTheWireForm) {
-    const Converted run = convert(
-        binary_stl("solid", {{{0, 0, 1}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}}), {"wire"});
-    EXPECT_EQ(run.file, crlf(header("in.stl") +
-                             "\n"
-                             "move 0.000000 0.000000 0.000000\n"
-                             "plot 1.000000 0.000000 0.000000\n"
-                             "plot 1.000000 1.000000 0.000000\n"
-                             "plot 0.000000 0.000000 0.000000\n" +
-                             trailer(1)));
-}
-
 // Files that are binary by their size: no line messages, every record a facet.
 struct BinaryCase {
     const char* name;

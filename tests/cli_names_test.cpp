@@ -34,12 +34,6 @@ TEST(OutputNames, ReplaceTheLastExtensionOnly) {
     EXPECT_EQ(replace_last_extension(std::string(300, 'n') + ".stl"), std::string(300, 'n') + ".kpf");
 }
 
-TEST(OutputNames, InAFolderTakeTheInputsLastPart) {
-    EXPECT_EQ(output_in_folder("out", "parts/a.b.stl"), "out/a.b.kpf");
-    EXPECT_EQ(output_in_folder("out/", "a.stl"), "out/a.kpf");
-    EXPECT_EQ(output_in_folder("out", "a"), "out/a.kpf");
-}
-
 TEST(OutputNames, OneFileHasOneIdentityWhateverItsName) {
     testing::TempDir dir;
     testing::write_file(dir / "a.kpf", "");
@@ -47,15 +41,6 @@ TEST(OutputNames, OneFileHasOneIdentityWhateverItsName) {
     EXPECT_EQ(file_identity(base + "/a.kpf"), file_identity(base + "/./a.kpf"));
     EXPECT_EQ(file_identity(base + "/new.kpf"), file_identity(base + "/x/../new.kpf"));
     EXPECT_NE(file_identity(base + "/a.kpf"), file_identity(base + "/b.kpf"));
-}
-
-TEST(Inputs, StlExtensionInAnyCase) {
-    for (const char* name : {"a.stl", "a.STL", "a.Stl", "dir/x.sTl", ".stl"}) {
-        EXPECT_TRUE(has_stl_extension(name)) << name;
-    }
-    for (const char* name : {"a.stl.bak", "a.st", "stl", "a.kpf", ""}) {
-        EXPECT_FALSE(has_stl_extension(name)) << name;
-    }
 }
 
 TEST(Inputs, WildcardsAreExpandedOnlyWhenAsked) {
@@ -115,38 +100,6 @@ TEST(Options, ModernFormIsChosenByItsOwnOptionsOnly) {
     };
     for (const auto& args : legacy) {
         EXPECT_FALSE(is_modern_command_line(args)) << (args.empty() ? "" : args[0]);
-    }
-}
-
-TEST(Options, ValuesAndNamesInAnyOrder) {
-    const ParsedOptions parsed = parse_modern_options(
-        {"a", "-f", "wire", "--output=out", "-j", "3", "b", "-r", "-q", "--no-progress", "--", "-c"});
-    ASSERT_EQ(parsed.error, "");
-    const ModernOptions& o = parsed.options;
-    EXPECT_EQ(o.form_word, "wire");
-    EXPECT_EQ(o.output_code, 3);
-    EXPECT_TRUE(o.has_output);
-    EXPECT_EQ(o.output, "out");
-    EXPECT_EQ(o.jobs, 3);
-    EXPECT_TRUE(o.recursive && o.quiet && o.no_progress);
-    EXPECT_EQ(o.names, (std::vector<std::string>{"a", "b", "-c"}));
-    EXPECT_EQ(parse_modern_options({"-f", "null"}).options.output_code, 0);
-    EXPECT_EQ(parse_modern_options({"-f", "numb"}).options.output_code, 1);
-    EXPECT_EQ(parse_modern_options({"-f", "number"}).options.output_code, 1);
-    EXPECT_EQ(parse_modern_options({"-j", "256"}).error, "");
-    EXPECT_NE(parse_modern_options({"-j", "257"}).error, "");
-    EXPECT_NE(parse_modern_options({"-j", "-1"}).error, "");
-    EXPECT_NE(parse_modern_options({"-f", "TEXT"}).error, "");
-    EXPECT_NE(parse_modern_options({"--output="}).error, "");
-}
-
-TEST(Options, HelpListsEveryOption) {
-    const std::string help = modern_options_help();
-    for (const char* line : {"  -f, --form WORD         ", "  -o, --output PATH       ",
-                             "  -j, --jobs N            ", "  -r, --recursive         ",
-                             "  -q, --quiet             ", "      --no-progress       ",
-                             "  -h, --help              ", "      --version           "}) {
-        EXPECT_NE(help.find(line), std::string::npos) << line;
     }
 }
 

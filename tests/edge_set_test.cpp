@@ -41,29 +41,6 @@ TEST(EdgeSet, PointsAreEqualExactlyAsDoubles) {
     EXPECT_EQ(set.vertex_count(), 7u);
 }
 
-TEST(EdgeSet, EdgesHaveNoDirectionAndCountTheirUses) {
-    EdgeSet set;
-    const std::uint32_t a = set.vertex_id(0, 0, 0);
-    const std::uint32_t b = set.vertex_id(1, 0, 0);
-    const std::uint32_t c = set.vertex_id(1, 1, 0);
-    EXPECT_EQ(set.add_edge_use(a, b), 1);
-    EXPECT_EQ(set.add_edge_use(b, a), 2);
-    EXPECT_EQ(set.add_edge_use(a, b), 3);
-    EXPECT_EQ(set.add_edge_use(b, c), 1);
-    EXPECT_EQ(set.add_edge_use(a, a), 1);  // an edge from a point to itself
-    EXPECT_EQ(set.add_edge_use(a, a), 2);
-    EXPECT_EQ(set.add_edge_use(a, c), 1);
-    EXPECT_EQ(set.edge_count(), 4u);
-}
-
-TEST(EdgeSet, UseCountsStopAtTheirLimit) {
-    EdgeSet set;
-    for (int use = 1; use <= EdgeSet::kMaxUses; ++use) ASSERT_EQ(set.add_edge_use(7, 9), use);
-    EXPECT_EQ(set.add_edge_use(9, 7), EdgeSet::kMaxUses);
-    EXPECT_EQ(set.add_edge_use(7, 9), EdgeSet::kMaxUses);
-    EXPECT_EQ(set.edge_count(), 1u);
-}
-
 // Through many growths of both tables, the answers are those of a plain map.
 TEST(EdgeSet, AgreesWithAMapThroughGrowth) {
     EdgeSet set;

@@ -13,16 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTriangle =
-    "solid tri\n"
-    "  facet normal 0 0 -2\n"
-    "    outer loop\n"
-    "      vertex 0 0 0\n"
-    "      vertex 1 0 0\n"
-    "      vertex 1 1 0\n"
-    "    endloop\n"
-    "  endfacet\n"
-    "endsolid tri\n";
 
 struct Converted {
     std::string console;
@@ -39,10 +29,6 @@ Converted convert(const std::string& stl, const std::vector<std::string>& extra_
     return {run.console, mask_date(read_file(dir / "in.kpf")), run.exit_code};
 }
 
-const std::string kTextLine = "output_code = TEXT [2]\n";
-const std::string kNumberLine = "output_code = NUMBER [1]\n";
-const std::string kWireLine = "output_code = WIRE [3]\n";
-const std::string kNullLine = "output_code = NULL [0]\n";
 
 TEST(EndToEnd, WorkedExampleInTextForm) {
     TempDir dir;

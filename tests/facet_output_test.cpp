@@ -78,26 +78,6 @@ TEST_F(FinishFacet, WrongCountIsReportedInEveryForm) {
               "Wrong number of vertices [1] at line 7\r\n");
 }
 
-// The consumer, when the run names one, takes the place of the output code's writer.
-TEST_F(FinishFacet, OtherConsumersTakeCompleteFacets) {
-    MeshReport report;
-    out->report = &report;
-    out->consumer = FacetConsumer::kAllEdges;
-    EXPECT_EQ(finish(kTextForm, 3), 1);
-    EXPECT_EQ(finish(kNullForm, 3), 1);  // the same facet: no edge is new
-    out->consumer = FacetConsumer::kMeshReport;
-    EXPECT_EQ(finish(kTextForm, 3), 1);
-    EXPECT_EQ(finish(kWireForm, 3), 1);
-    EXPECT_EQ(finish(kWireForm, 2), 0);
-    EXPECT_EQ(contents(file_stream),
-              "\r\nmove 0.000000 0.000000 0.000000\r\nplot 1.000000 0.000000 0.000000\r\n"
-              "plot 1.000000 1.000000 0.000000\r\nplot 0.000000 0.000000 0.000000\r\n\r\n");
-    EXPECT_EQ(contents(console_stream), "Wrong number of vertices [2] at line 7\r\n");
-    EXPECT_EQ(report.figures().edges, 3u);
-    EXPECT_EQ(report.figures().boundary_edges, 0u);  // each edge used twice
-    EXPECT_EQ(out->lines.count, 0);
-}
-
 TEST(CountOne, WrapsLikeA32BitCounter) {
     int counter = INT_MAX - 1;
     count_one(counter);

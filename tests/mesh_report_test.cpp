@@ -235,16 +235,5 @@ TEST(MeshReport, SameFiguresAsATallyOnOneThread) {
     EXPECT_GT(got.nonmanifold_edges, 0u);
 }
 
-// A missing input leaves the report untouched and fails.
-TEST(MeshReport, MissingInputFails) {
-    TempDir dir;
-    MeshReport report;
-    const InProcessRun run =
-        convert_in_process(dir / "none", wire_form(FacetConsumer::kMeshReport, &report));
-    EXPECT_EQ(run.result, 0);
-    EXPECT_EQ(run.console, crlf("Cannot open file: [" + (dir / "none.stl").string() + "]\n"));
-    EXPECT_EQ(report.figures().vertices, 0u);
-}
-
 }  // namespace
 }  // namespace trimora::testing

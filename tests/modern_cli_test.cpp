@@ -16,16 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kTriangle =
-    "solid tri\n"
-    "  facet normal 0 0 -2\n"
-    "    outer loop\n"
-    "      vertex 0 0 0\n"
-    "      vertex 1 0 0\n"
-    "      vertex 1 1 0\n"
-    "    endloop\n"
-    "  endfacet\n"
-    "endsolid tri\n";
 const std::string kBadWord = "solid bad\nfrobnicate 1 2 3\nendsolid bad\n";
 const std::string kBinaryTriangle =
     binary_stl("solid tri", {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}});
@@ -54,10 +44,6 @@ const std::string kWireFacet =
     "plot 1.000000 1.000000 0.000000\n"
     "plot 0.000000 0.000000 0.000000\n";
 
-const std::string kText = "output_code = TEXT [2]\n";
-const std::string kNumber = "output_code = NUMBER [1]\n";
-const std::string kWire = "output_code = WIRE [3]\n";
-const std::string kNull = "output_code = NULL [0]\n";
 
 // The text with every CR LF written as LF: an output file as console text.
 std::string without_cr(const std::string& bytes) {
@@ -78,7 +64,7 @@ std::string report(const std::string& form_line, const std::string& in, const st
 }
 
 std::string missing(const std::string& name) {
-    return kText + "Cannot open file: [" + name + "]\n" + kErrorBanner;
+    return kTextLine + "Cannot open file: [" + name + "]\n" + kErrorBanner;
 }
 
 // A file's console lines with --info, before its mesh report.
@@ -166,19 +152,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ModernCommandLine,
     ::testing::Values(
         CliCase{"form_text", {"-f", "text", "tri.stl"}, kOneTriangle, 0,
-                kBanner + report(kText, "tri.stl", "tri.kpf", 1), "",
+                kBanner + report(kTextLine, "tri.stl", "tri.kpf", 1), "",
                 {{"tri.kpf", triangle_file("tri.stl")}}},
         CliCase{"long_form_with_equals_and_no_extension", {"--form=numb", "tri"}, kOneTriangle, 0,
-                kBanner + report(kNumber, "tri.stl", "tri.kpf", 1), "",
+                kBanner + report(kNumberLine, "tri.stl", "tri.kpf", 1), "",
                 {{"tri.kpf", triangle_file("tri.stl", kNumberFacet)}}},
         CliCase{"form_number_after_the_name", {"tri.stl", "--form", "number"}, kOneTriangle, 0,
-                kBanner + report(kNumber, "tri.stl", "tri.kpf", 1), "",
+                kBanner + report(kNumberLine, "tri.stl", "tri.kpf", 1), "",
                 {{"tri.kpf", triangle_file("tri.stl", kNumberFacet)}}},
         CliCase{"form_wire_to_a_named_file", {"-f", "wire", "tri.stl", "-o", "edges.vq"},
-                kOneTriangle, 0, kBanner + report(kWire, "tri.stl", "edges.vq", 1), "",
+                kOneTriangle, 0, kBanner + report(kWireLine, "tri.stl", "edges.vq", 1), "",
                 {{"edges.vq", triangle_file("tri.stl", kWireFacet)}}, {"tri.kpf"}},
         CliCase{"form_null_writes_no_facet_and_fails", {"--form", "null", "tri.stl"},
-                kOneTriangle, 1, kBanner + report(kNull, "tri.stl", "tri.kpf", 1, "", true), "",
+                kOneTriangle, 1, kBanner + report(kNullLine, "tri.stl", "tri.kpf", 1, "", true), "",
                 {{"tri.kpf", crlf(header("tri.stl") + trailer(1))}}},
         CliCase{"dotted_names_lose_only_their_last_extension",
                 {"-q", "my.part.v2.stl", "my.part.v3.stl"},
@@ -192,8 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"parts/b.stl", kTriangle}, {"parts/A.STL", kTriangle},
                  {"parts/notes.txt", "not a mesh"}, {"parts/sub/c.stl", kTriangle}},
                 0,
-                kBanner + report(kText, "parts/A.STL", "parts/A.kpf", 1) +
-                    report(kText, "parts/b.stl", "parts/b.kpf", 1),
+                kBanner + report(kTextLine, "parts/A.STL", "parts/A.kpf", 1) +
+                    report(kTextLine, "parts/b.stl", "parts/b.kpf", 1),
                 "",
                 {{"parts/A.kpf", triangle_file("parts/A.STL")},
                  {"parts/b.kpf", triangle_file("parts/b.stl")}},
@@ -202,9 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"parts/b.stl", kTriangle}, {"parts/a/c.stl", kTriangle},
                  {"parts/z.stl", kTriangle}},
                 0,
-                kBanner + report(kText, "parts/a/c.stl", "parts/a/c.kpf", 1) +
-                    report(kText, "parts/b.stl", "parts/b.kpf", 1) +
-                    report(kText, "parts/z.stl", "parts/z.kpf", 1),
+                kBanner + report(kTextLine, "parts/a/c.stl", "parts/a/c.kpf", 1) +
+                    report(kTextLine, "parts/b.stl", "parts/b.kpf", 1) +
+                    report(kTextLine, "parts/z.stl", "parts/z.kpf", 1),
                 "",
                 {{"parts/a/c.kpf", triangle_file("parts/a/c.stl")},
                  {"parts/b.kpf", triangle_file("parts/b.stl")},
@@ -214,12 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"out/a.kpf", triangle_file("a.stl")}, {"out/b.kpf", triangle_file("b.stl")}}},
         CliCase{"two_inputs_to_one_output_refuses_the_second", {"-j", "2", "a.stl", "a.STL"},
                 {{"a.stl", kTriangle}, {"a.STL", kBadWord}}, 1,
-                kBanner + report(kText, "a.stl", "a.kpf", 1) + kText +
+                kBanner + report(kTextLine, "a.stl", "a.kpf", 1) + kTextLine +
                     "Output already written in this run: [a.kpf]\n" + kErrorBanner,
                 "", {{"a.kpf", triangle_file("a.stl")}}},
         CliCase{"an_output_that_is_another_input_is_refused", {"-q", "x.stl", "x.kpf"},
                 {{"x.stl", kTriangle}, {"x.kpf", kTriangle}}, 1,
-                kText + "Output is an input of this run: [x.kpf]\n" + kErrorBanner + kText +
+                kTextLine + "Output is an input of this run: [x.kpf]\n" + kErrorBanner + kTextLine +
                     "Output already written in this run: [x.kpf]\n" + kErrorBanner,
                 "", {{"x.kpf", kTriangle}}},
         CliCase{"missing_file_among_many_is_reported_and_the_rest_converted",
@@ -228,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"a.kpf", triangle_file("a.stl")}, {"b.kpf", triangle_file("b.stl")}}},
         CliCase{"a_problem_fails_the_run_and_quiet_still_shows_it", {"-q", "bad.stl", "a.stl"},
                 {{"bad.stl", kBadWord}, {"a.stl", kTriangle}}, 1,
-                report(kText, "bad.stl", "bad.kpf", 0, "Unknown code word [frobnicate] on line 2\n",
+                report(kTextLine, "bad.stl", "bad.kpf", 0, "Unknown code word [frobnicate] on line 2\n",
                        true),
                 "",
                 {{"bad.kpf", crlf(header("bad.stl") + trailer(0))},
@@ -236,21 +222,21 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"standard_input_ascii_to_standard_output", {"--quiet", "-"}, {}, 0,
                 without_cr(triangle_file("-")), "", {}, {}, kTriangle},
         CliCase{"standard_input_binary_with_a_solid_header", {"-f", "numb", "-"}, {}, 0,
-                without_cr(triangle_file("-", kNumberFacet)), kBanner + report(kNumber, "-", "-", 1), {}, {},
+                without_cr(triangle_file("-", kNumberFacet)), kBanner + report(kNumberLine, "-", "-", 1), {}, {},
                 kBinaryTriangle},
         CliCase{"standard_input_binary_ending_before_its_count_fails", {"-", "-o", "cut.kpf"}, {},
                 1,
-                kBanner + report(kText, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
+                kBanner + report(kTextLine, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
                 {{"cut.kpf", triangle_file("-")}}, {},
                 binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
         CliCase{"standard_input_too_short_for_binary_is_text", {"-q", "-"}, {}, 0,
                 without_cr(crlf(header("-") + trailer(0))), "", {}, {}, "solid x\nendsolid x\n"},
         CliCase{"standard_input_to_a_named_file", {"-", "-o", "piped.kpf"}, {}, 0,
-                kBanner + report(kText, "-", "piped.kpf", 1), "",
+                kBanner + report(kTextLine, "-", "piped.kpf", 1), "",
                 {{"piped.kpf", triangle_file("-")}}, {}, kTriangle},
         CliCase{"file_to_standard_output_reports_on_standard_error", {"tri.stl", "-o", "-"},
                 kOneTriangle, 0, without_cr(triangle_file("tri.stl")),
-                kBanner + report(kText, "tri.stl", "-", 1)},
+                kBanner + report(kTextLine, "tri.stl", "-", 1)},
         CliCase{"long_names_are_not_cut", {"-q", std::string(200, 'n') + ".v1.stl"},
                 {{std::string(200, 'n') + ".v1.stl", kTriangle}}, 0, "", "",
                 {{std::string(200, 'n') + ".v1.kpf",
@@ -258,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"double_dash_ends_the_options", {"-q", "--", "-f.stl"}, {{"-f.stl", kTriangle}},
                 0, "", "", {{"-f.kpf", triangle_file("-f.stl")}}},
         CliCase{"no_progress_changes_nothing_off_a_terminal", {"--no-progress", "tri.stl"},
-                kOneTriangle, 0, kBanner + report(kText, "tri.stl", "tri.kpf", 1), "",
+                kOneTriangle, 0, kBanner + report(kTextLine, "tri.stl", "tri.kpf", 1), "",
                 {{"tri.kpf", triangle_file("tri.stl")}}},
         CliCase{"folder_with_nothing_to_convert", {"-q", "empty"}, {{"empty/x.txt", ""}}, 0, "",
                 ""},
@@ -278,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                 triangle_json("-"), "", {}, {}, kBinaryTriangle},
         // The complete wire frame is the wire file wherever the line list holds every edge.
         CliCase{"all_edges_below_the_line_list_capacity", {"-f", "wire", "--all-edges", "tri"},
-                kOneTriangle, 0, kBanner + report(kWire, "tri.stl", "tri.kpf", 1), "",
+                kOneTriangle, 0, kBanner + report(kWireLine, "tri.stl", "tri.kpf", 1), "",
                 {{"tri.kpf", triangle_file("tri.stl", kWireFacet)}}},
         CliCase{"json_needs_info", {"--json", "tri.stl"}, kOneTriangle, 2, "",
                 usage("--json needs --info")},

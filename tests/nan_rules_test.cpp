@@ -53,17 +53,5 @@ TEST(NanRules, GiveTheX86BitsOnEveryProcessor) {
     for (const Case& c : cases) EXPECT_EQ(bits(c.result), c.expected) << c.what;
 }
 
-// The zero-length normal of a degenerate facet.
-TEST(NanRules, ZeroNormalDividedByItsLengthIsIndefinite) {
-    const double length = vector_length(0.0, 0.0, 0.0);
-    EXPECT_EQ(bits(nan_rules::divide(0.0, length)), kIndefiniteBits);
-    EXPECT_EQ(bits(nan_rules::divide(-0.0, length)), kIndefiniteBits);
-}
-
-TEST(NanRules, VectorLengthPassesANanComponentOn) {
-    EXPECT_EQ(bits(vector_length(kMinusNan, 1.0, 2.0)), bits(kMinusNan));
-    EXPECT_EQ(bits(vector_length(1.0, kPlusNan, kMinusNan)), bits(kPlusNan));
-}
-
 }  // namespace
 }  // namespace trimora

@@ -11,47 +11,6 @@
 namespace trimora {
 namespace {
 
-MeshFigures cube_figures() {
-    MeshFigures figures;
-    figures.facets = 12;
-    figures.vertices = 8;
-    figures.edges = 18;
-    figures.min[0] = -0.5;
-    figures.min[1] = 0.0;
-    figures.min[2] = 0.1;
-    figures.max[0] = 25.4;
-    figures.max[1] = 1e21;
-    figures.max[2] = static_cast<double>(0.1f);
-    figures.area = 6.0;
-    figures.volume = 1.0 / 3.0;
-    figures.closed = true;
-    return figures;
-}
-
-TEST(ReportText, AlignedBlock) {
-    EXPECT_EQ(render_report("parts/cube.stl", cube_figures(), ReportStyle::kBlock),
-              "file               parts/cube.stl\n"
-              "facets             12\n"
-              "vertices           8\n"
-              "edges              18\n"
-              "boundary_edges     0\n"
-              "nonmanifold_edges  0\n"
-              "degenerate_facets  0\n"
-              "min                -0.5 0 0.1\n"
-              "max                25.4 1e+21 0.10000000149011612\n"
-              "area               6\n"
-              "volume             0.3333333333333333\n"
-              "closed             yes\n");
-}
-
-TEST(ReportText, JsonLine) {
-    EXPECT_EQ(render_report("parts/cube.stl", cube_figures(), ReportStyle::kJsonLine),
-              "{\"file\":\"parts/cube.stl\",\"facets\":12,\"vertices\":8,\"edges\":18,"
-              "\"boundary_edges\":0,\"nonmanifold_edges\":0,\"degenerate_facets\":0,"
-              "\"min\":[-0.5,0,0.1],\"max\":[25.4,1e+21,0.10000000149011612],\"area\":6,"
-              "\"volume\":0.3333333333333333,\"closed\":true}\n");
-}
-
 // Every real reads back as the same double.
 TEST(ReportText, RealsReadBackExactly) {
     MeshFigures figures;

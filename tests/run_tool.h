@@ -69,6 +69,24 @@ std::string mask_date(const std::string& text);
 inline const std::string kBanner = "TRIMORA - Version 1.3 - August 2014\n";
 inline const std::string kErrorBanner = "*****  An error has occurred  *****\n";
 
+// The worked example: one facet with normal (0, 0, -2) and a right angle at (1, 0, 0).
+inline const std::string kTriangle =
+    "solid tri\n"
+    "  facet normal 0 0 -2\n"
+    "    outer loop\n"
+    "      vertex 0 0 0\n"
+    "      vertex 1 0 0\n"
+    "      vertex 1 1 0\n"
+    "    endloop\n"
+    "  endfacet\n"
+    "endsolid tri\n";
+
+// The output-code lines of the console.
+inline const std::string kTextLine = "output_code = TEXT [2]\n";
+inline const std::string kNumberLine = "output_code = NUMBER [1]\n";
+inline const std::string kWireLine = "output_code = WIRE [3]\n";
+inline const std::string kNullLine = "output_code = NULL [0]\n";
+
 // The header of an output file for that input path, its date masked.
 std::string header(const std::string& input_path);
 std::string trailer(int nfacet);

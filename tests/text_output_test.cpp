@@ -38,22 +38,6 @@ TEST(TextOutput, PrintsTheDialect) {
               "[][]2147483647%%\r\n");
 }
 
-TEST(TextOutput, MemoryGetsTheSameBytesAsAFile) {
-    auto write = [](TextOutput& out) {
-        out.print("File open: [%s]\n", "a.stl");
-        out.write_point_line("nrml", 0.5, -0.0, 1e6);
-        for (int i = 0; i < 20000; ++i) out.print("line %d of a long report\n", i);
-    };
-    std::string memory;
-    {
-        TextOutput out(memory);
-        write(out);
-        EXPECT_TRUE(out.close());
-    }
-    EXPECT_TRUE(memory == written(write)) << "memory and file differ";
-    EXPECT_TRUE(memory.starts_with("File open: [a.stl]\r\nnrml 0.500000 -0.000000 1000000.000000\r\n"));
-}
-
 TEST(TextOutput, LargeOutputSurvivesTheBuffer) {
     const std::string text = written([](TextOutput& out) {
         for (int i = 0; i < 100000; ++i) out.print("plot %lf %lf %lf\n", i * 0.5, -i * 1.0, 1e6);

@@ -38,13 +38,6 @@ TEST(Wildcard, MatchesStarAndQuestionMark) {
     }
 }
 
-TEST(Wildcard, TellsNamesThatHoldOne) {
-    EXPECT_TRUE(has_wildcard("*.stl"));
-    EXPECT_TRUE(has_wildcard("dir/p?rt"));
-    EXPECT_FALSE(has_wildcard("plain.stl"));
-    EXPECT_FALSE(has_wildcard(""));
-}
-
 TEST(Wildcard, ExpandsInItsFolderSortedByName) {
     testing::TempDir dir;
     for (const char* name : {"b.stl", "a.stl", "a.txt", ".hidden.stl", "c.STL"}) {

@@ -5,10 +5,9 @@
 #include <memory>
 
 #include "convert/binary_stl.h"
-#include "convert/code_words.h"
-#include "convert/coordinate.h"
 #include "convert/identity.h"
-#include "platform/nan_rules.h"
+#include "convert/line_blocks.h"
+#include "convert/line_loop.h"
 #include "platform/same_file.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
@@ -19,72 +18,6 @@
 namespace trimora {
 
 namespace {
-
-// The state of one pass over the input: the facet being collected and the
-// running conversion status.
-struct LineLoop {
-    FacetOutput& out;
-    TextOutput& console;
-    int status = 1;
-    int nfacet = 0;
-    double nx = 0.0, ny = 0.0, nz = 1.0;
-    double xs[3] = {}, ys[3] = {}, zs[3] = {};
-
-    void report(const char* format, const char* token) {
-        console.print(format, token, out.line_number);
-        status = 0;
-    }
-
-    void facet_line(char*& cursor) {
-        count_one(nfacet);
-        const char* second = next_token(cursor);
-        if (classify_code_word(second) != kNormal) {
-            report("Unexpected code word [%s] on line %d\n", second);
-            return;
-        }
-        const double x = next_coordinate(cursor);
-        const double y = next_coordinate(cursor);
-        const double z = next_coordinate(cursor);
-        // A zero normal is divided all the same: its components become NaN.
-        const double length = vector_length(x, y, z);
-        nx = nan_rules::divide(x, length);
-        ny = nan_rules::divide(y, length);
-        nz = nan_rules::divide(z, length);
-    }
-
-    void vertex_line(char*& cursor) {
-        const int i = out.vertex_count;
-        if (i >= 3) {
-            console.print("Too many vertices at line %d\n", out.line_number);
-            status = 0;
-            return;
-        }
-        xs[i] = next_coordinate(cursor);
-        ys[i] = next_coordinate(cursor);
-        zs[i] = next_coordinate(cursor);
-        out.vertex_count = i + 1;
-    }
-
-    void line(char* text) {
-        count_one(out.line_number);
-        clean_line(1, text);
-        char* cursor = skip_spaces(text);
-        if (*cursor == '\0') return;
-        const char* word = next_token(cursor);
-        switch (classify_code_word(word)) {
-            case kFacet: facet_line(cursor); break;
-            case kVertex: vertex_line(cursor); break;
-            case kEndloop: status = finish_facet(out, nx, ny, nz, xs, ys, zs); break;
-            case kOuter: out.vertex_count = 0; break;
-            case kNoWord:
-            case kSolid:
-            case kEndfacet:
-            case kEndsolid: break;
-            case kUnknownWord: report("Unknown code word [%s] on line %d\n", word); break;
-            default: report("Unexpected default case [%s] on line %d\n", word); break;
-        }
-    }
-};
 
 void write_header(TextOutput& file, const char* input_path) {
     // A date of its own: conversions may run side by side.
@@ -195,11 +128,7 @@ int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& co
             report_write_failure();
         }
     } else {
-        char line[kLineBufferSize];
-        while (input->read_line(line)) {
-            loop.line(line);
-            report_write_failure();
-        }
+        read_lines(*input, loop, report_write_failure);
     }
     // A read error ends the loop like the end of the file: the output is then
     // incomplete, and the run must not look like a success.

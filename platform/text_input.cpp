@@ -46,6 +46,7 @@ bool TextInput::open(const char* path) {
     owns_stream_ = true;
     at_end_ = stream_ == nullptr;
     failed_ = false;
+    at_line_start_ = true;
     pos_ = 0;
     end_ = 0;
     return stream_ != nullptr;
@@ -57,6 +58,7 @@ void TextInput::attach(std::FILE* stream, const char* first, int size) {
     owns_stream_ = false;
     at_end_ = false;
     failed_ = false;
+    at_line_start_ = true;
     pos_ = 0;
     end_ = size < kBufferSize ? size : kBufferSize;
     if (end_ > 0) std::memcpy(buffer_, first, static_cast<std::size_t>(end_));
@@ -86,7 +88,14 @@ bool TextInput::refill() {
 }
 
 bool TextInput::read_line(char* line) {
-    if (pos_ < end_ && read_plain_line(line)) return true;
+    if (pos_ < end_) {
+        const int taken = take_plain_line(buffer_ + pos_, end_ - pos_, line);
+        if (taken > 0) {
+            pos_ += taken;
+            at_line_start_ = true;
+            return true;
+        }
+    }
     int n = 0;
     while (n < kLineBufferSize - 1) {
         if (pos_ == end_ && !refill()) break;
@@ -109,33 +118,50 @@ bool TextInput::read_line(char* line) {
         if (c == '\n') break;
     }
     line[n] = '\0';
+    at_line_start_ = n > 0 && line[n - 1] == '\n';
     return n > 0;
 }
 
-bool TextInput::read_plain_line(char* line) {
-    // A whole line of at most 127 characters in the buffer, ended by LF or
-    // CR LF, with no other CR and no end byte in it: the common case, taken
-    // with block searches instead of a look at every byte.
-    const int window = end_ - pos_ < kLineBufferSize ? end_ - pos_ : kLineBufferSize;
-    const char* start = buffer_ + pos_;
+int TextInput::take_block(char* block, int capacity) {
+    if (end_ - pos_ < capacity) refill();
+    const int window = end_ - pos_ < capacity ? end_ - pos_ : capacity;
+    int size = window;
+    while (size > 0 && buffer_[pos_ + size - 1] != '\n') --size;
+    if (size == 0) return 0;
+    std::memcpy(block, buffer_ + pos_, static_cast<std::size_t>(size));
+    pos_ += size;
+    return size;
+}
+
+int measure_plain_line(const char* start, int available, int& length) {
+    // A whole line of at most 127 characters ended by LF or CR LF, with no
+    // other CR and no end byte in it: the common case, taken with block
+    // searches instead of a look at every byte.
+    const int window = available < kLineBufferSize ? available : kLineBufferSize;
     const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(window)));
-    if (lf == nullptr) return false;
-    auto length = static_cast<int>(lf - start);  // bytes before the LF
+    if (lf == nullptr) return 0;
+    length = static_cast<int>(lf - start);  // bytes before the LF
     const int raw = length + 1;
     if (has_low_byte(start, length)) {
-        if (std::memchr(start, kEndOfText, static_cast<std::size_t>(length)) != nullptr) return false;
+        if (std::memchr(start, kEndOfText, static_cast<std::size_t>(length)) != nullptr) return 0;
         const void* cr = std::memchr(start, '\r', static_cast<std::size_t>(length));
         if (cr != nullptr) {
-            if (cr != lf - 1) return false;
+            if (cr != lf - 1) return 0;
             --length;
         }
     }
-    if (length + 1 > kLineBufferSize - 1) return false;
+    if (length + 1 > kLineBufferSize - 1) return 0;
+    return raw;
+}
+
+int take_plain_line(const char* start, int available, char* line) {
+    int length = 0;
+    const int raw = measure_plain_line(start, available, length);
+    if (raw == 0) return 0;
     std::memcpy(line, start, static_cast<std::size_t>(length));
     line[length] = '\n';
     line[length + 1] = '\0';
-    pos_ += raw;
-    return true;
+    return raw;
 }
 
 }  // namespace trimora

@@ -24,7 +24,8 @@ public:
     // Opens a file for reading; false when it cannot be opened or is a directory.
     bool open(const char* path);
     // Reads from an already open stream, which close() leaves open, starting
-    // with the size bytes at first that were read from it before.
+    // with the size bytes at first that were read from it before; with a null
+    // stream, reads those bytes only (at most the buffer's size).
     void attach(std::FILE* stream, const char* first, int size);
     void close();
     // Adds every byte read from the stream to the counter (null: none), so
@@ -40,14 +41,21 @@ public:
     bool read_line(char* line);
     // True once a read has failed: the input stopped before its end.
     bool failed() const { return failed_; }
+    // True unless the last piece read stopped inside a line (it had 127
+    // characters, or the input ended without a line end).
+    bool at_line_start() const { return at_line_start_; }
+
+    // Copies the untranslated bytes of whole lines, at most capacity of them
+    // and ending with an LF, to block; returns their count, or 0 when no LF
+    // comes within capacity bytes or before the end of the input. The lines
+    // must be read from the block as this reader would read them
+    // (take_plain_line, and this reader's rules for what that does not take).
+    int take_block(char* block, int capacity);
 
 private:
     // Moves the unread bytes to the front and reads more behind them; false
     // when no byte was added.
     bool refill();
-    // Reads a whole ordinary line straight from the buffer; false, with
-    // nothing read, when the line needs the byte-by-byte reading.
-    bool read_plain_line(char* line);
 
     static constexpr int kBufferSize = 1 << 18;
     std::FILE* stream_ = nullptr;
@@ -55,9 +63,24 @@ private:
     std::atomic<std::uint64_t>* bytes_read_ = nullptr;
     bool at_end_ = false;
     bool failed_ = false;
+    bool at_line_start_ = true;
     int pos_ = 0;
     int end_ = 0;
     char buffer_[kBufferSize];
 };
+
+// Measures the whole ordinary line at the start of the available bytes: at
+// most 127 characters ended by LF or CR LF, with no other CR and no 0x1A.
+// Returns the number of bytes it takes, with length set to the bytes of its
+// text (before the CR LF or LF), or 0 when the line needs the byte-by-byte
+// reading.
+int measure_plain_line(const char* start, int available, int& length);
+
+// Reads the whole ordinary line at the start of the available bytes into line
+// (kLineBufferSize characters) as read_line would: at most 127 characters
+// ended by LF or CR LF, with no other CR and no 0x1A. Returns the number of
+// bytes it took, or 0, with nothing read, when the line needs the
+// byte-by-byte reading.
+int take_plain_line(const char* start, int available, char* line);
 
 }  // namespace trimora

@@ -1,0 +1,47 @@
+// The code-word loop over the lines of an ASCII STL file: each line is read
+// into a ParsedLine, which may happen on any thread, and then applied to the
+// facet being collected, in file order.
+#pragma once
+
+#include <cstdint>
+
+#include "writers/facet_output.h"
+
+namespace trimora {
+
+class TextOutput;
+
+// What one line says, found without touching the run's state.
+struct ParsedLine {
+    std::uint8_t word = 0;  // the code word's value (kNoWord for a blank line)
+    bool normal = true;     // a facet line: its second word is "normal"
+    // Where the word a message may name (the first word, or a facet line's
+    // second) starts, counted from the text the line was read from; -1: none.
+    std::int32_t text_at = -1;
+    // A facet line's unit normal or a vertex line's coordinates.
+    double values[3] = {};
+};
+
+// Cleans, splits and reads one line piece (NUL-terminated, changed in place).
+ParsedLine parse_line(char* text);
+
+// The state of one pass over the input: the facet being collected and the
+// running conversion status.
+struct LineLoop {
+    FacetOutput& out;
+    TextOutput& console;
+    int status = 1;
+    int nfacet = 0;
+    double nx = 0.0, ny = 0.0, nz = 1.0;
+    double xs[3] = {}, ys[3] = {}, zs[3] = {};
+
+    // Counts the line and acts on what it says; text is what line.text_at counts from.
+    void apply(const ParsedLine& line, const char* text);
+    // Reads one line piece and acts on it.
+    void line(char* text) { apply(parse_line(text), text); }
+
+private:
+    void report(const char* format, const char* token);
+};
+
+}  // namespace trimora

@@ -1,0 +1,107 @@
+// Lines read in blocks on two threads reach the code-word loop exactly as read one by one.
+#include "convert/line_blocks.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "convert/line_loop.h"
+#include "platform/text_input.h"
+#include "platform/text_output.h"
+#include "run_tool.h"
+
+namespace trimora {
+namespace {
+
+using testing::TempDir;
+
+std::string contents(std::FILE* stream) {
+    std::rewind(stream);
+    std::string text;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+    std::fclose(stream);
+    return text;
+}
+
+// The console and the output of the loop over the file, read in blocks or line by line.
+std::string run_loop(const std::filesystem::path& path, bool in_blocks) {
+    std::FILE* file_stream = std::tmpfile();
+    std::FILE* console_stream = std::tmpfile();
+    {
+        TextOutput file(file_stream);
+        TextOutput console(console_stream);
+        auto out = std::make_unique<FacetOutput>();
+        out->output_code = kWireForm;
+        out->file = &file;
+        out->console = &console;
+        LineLoop loop{*out, console};
+        TextInput input;
+        EXPECT_TRUE(input.open(testing::utf8(path).c_str()));
+        int lines = 0;
+        if (in_blocks) {
+            read_lines(input, loop, [&lines] { ++lines; });
+        } else {
+            char line[kLineBufferSize];
+            while (input.read_line(line)) {
+                loop.line(line);
+                ++lines;
+            }
+        }
+        console.print("status %d, facets %d, lines %d/%d\n", loop.status, loop.nfacet, lines,
+                      out->line_number);
+    }
+    return contents(console_stream) + "--\n" + contents(file_stream);
+}
+
+TEST(LineBlocks, GiveWhatTheLineByLineReadingGives) {
+    std::string facets;
+    for (int i = 0; i < 12000; ++i) {
+        const std::string v = std::to_string(i % 97) + ".25 " + std::to_string(i % 89) + " -1e-3";
+        facets += "facet normal 0 0 " + std::to_string(i % 3) + "\nouter loop\nvertex " + v +
+                  "\nvertex 1 " + v + "\nvertex " + v + " 2\nendloop\nendfacet\n";
+    }
+    const std::string odd[] = {
+        std::string(300, '7') + "\n",        // pieces of 127 characters
+        std::string(127, 'v') + "\r\n",      // a piece, then the line end alone
+        "vertex 1 2\r3\n",                   // a lone CR
+        std::string("vert\0ex 9 9 9\n", 14),  // a NUL ends the text
+        "\tWHAT 1 2 3\n",                    // a message naming a word of the block
+        "facet nrml 1 2 3\n",
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const std::string mixed = [&] {
+        std::string bytes = facets;
+        // Odd lines where blocks end, and a line longer than a block.
+        for (std::size_t k = 0; k * 131000 + 2000 < bytes.size(); ++k) {
+            const std::size_t at = bytes.size() - 1000 - k * 131000;
+            bytes.insert(bytes.find('\n', at) + 1, odd[k % 6] + odd[(k + 3) % 6]);
+        }
+        bytes.insert(bytes.find('\n', 400000) + 1, std::string(200000, 'x') + "\n");
+        return bytes;
+    }();
+    std::string crlf;
+    for (char c : facets) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const Case cases[] = {
+        {"ordinary", facets},
+        {"odd lines", mixed},
+        {"CR LF", crlf},
+        {"end byte", facets.substr(0, 300000) + "\x1a" + facets},
+        {"no last line end", facets + "endsolid"},
+        {"long last line", facets + std::string(200000, 'y')},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        testing::write_file(dir / "f", c.bytes);
+        const std::string by_line = run_loop(dir / "f", false);
+        EXPECT_EQ(run_loop(dir / "f", true), by_line) << c.name;
+        EXPECT_GT(c.bytes.size(), 4u << 17) << c.name;  // several blocks
+    }
+}
+
+}  // namespace
+}  // namespace trimora

@@ -2,9 +2,9 @@
 #include "convert/line_blocks.h"
 
 #include <condition_variable>
-#include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -18,7 +18,6 @@ namespace {
 constexpr int kBlockSize = 1 << 17;
 // Blocks on their way: being filled, read ahead or applied.
 constexpr int kBlocks = 4;
-constexpr char kEndOfText = 0x1A;
 
 struct LineBlock {
     std::unique_ptr<char[]> bytes = std::make_unique<char[]>(kBlockSize);
@@ -93,8 +92,12 @@ private:
                 ++filled_;
             }
             // A second thread only pays when there is more than one block.
-            if (filled_ - applied_ >= 2 && !worker_.joinable()) {
-                worker_ = std::thread([this] { read_ahead(); });
+            if (filled_ - applied_ >= 2 && !worker_.joinable() && !alone_) {
+                try {
+                    worker_ = std::thread([this] { read_ahead(); });
+                } catch (const std::system_error&) {
+                    alone_ = true;  // no thread to be had: this one reads every block
+                }
             }
             changed_.notify_all();
         }
@@ -159,7 +162,7 @@ private:
             loop_.line(line);
             after_line_();
         }
-        return std::memchr(rest, kEndOfText, static_cast<std::size_t>(size)) == nullptr;
+        return !rest_input_->met_end_byte();
     }
 
     // Reads pieces until one ends a line; false at the end of the input.
@@ -186,6 +189,7 @@ private:
     long claimed_ = 0;
     long applied_ = 0;
     bool stop_ = false;
+    bool alone_ = false;
     std::thread worker_;
 };
 

@@ -47,6 +47,7 @@ bool TextInput::open(const char* path) {
     at_end_ = stream_ == nullptr;
     failed_ = false;
     at_line_start_ = true;
+    met_end_byte_ = false;
     pos_ = 0;
     end_ = 0;
     return stream_ != nullptr;
@@ -59,6 +60,7 @@ void TextInput::attach(std::FILE* stream, const char* first, int size) {
     at_end_ = false;
     failed_ = false;
     at_line_start_ = true;
+    met_end_byte_ = false;
     pos_ = 0;
     end_ = size < kBufferSize ? size : kBufferSize;
     if (end_ > 0) std::memcpy(buffer_, first, static_cast<std::size_t>(end_));
@@ -103,6 +105,7 @@ bool TextInput::read_line(char* line) {
         if (c == kEndOfText) {
             // Nothing after it is ever read.
             at_end_ = true;
+            met_end_byte_ = true;
             pos_ = end_ = 0;
             break;
         }

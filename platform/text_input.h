@@ -41,6 +41,8 @@ public:
     bool read_line(char* line);
     // True once a read has failed: the input stopped before its end.
     bool failed() const { return failed_; }
+    // True once the end byte was read: nothing after it is ever read.
+    bool met_end_byte() const { return met_end_byte_; }
     // True unless the last piece read stopped inside a line (it had 127
     // characters, or the input ended without a line end).
     bool at_line_start() const { return at_line_start_; }
@@ -64,6 +66,7 @@ private:
     bool at_end_ = false;
     bool failed_ = false;
     bool at_line_start_ = true;
+    bool met_end_byte_ = false;
     int pos_ = 0;
     int end_ = 0;
     char buffer_[kBufferSize];

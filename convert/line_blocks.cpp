@@ -10,6 +10,7 @@
 
 #include "convert/line_loop.h"
 #include "platform/text_input.h"
+#include "textutil/textutil.h"
 
 namespace trimora {
 
@@ -40,8 +41,9 @@ void parse_block(LineBlock& block) {
         const int taken = measure_plain_line(bytes + at, block.size - at, length);
         if (taken == 0) break;
         // Its line end is left out of the text, as cleaning would drop it.
-        bytes[at + length] = '\0';
-        ParsedLine parsed = parse_line(bytes + at);
+        char* const text = bytes + at;
+        text[length] = '\0';
+        ParsedLine parsed = parse_line(text, is_clean_lower(text, length));
         if (parsed.text_at >= 0) parsed.text_at += at;
         block.lines.push_back(parsed);
         at += taken;

@@ -9,9 +9,9 @@
 
 namespace trimora {
 
-ParsedLine parse_line(char* text) {
+ParsedLine parse_line(char* text, bool clean) {
     ParsedLine parsed;
-    clean_line(1, text);
+    if (!clean) clean_line(1, text);
     char* cursor = skip_spaces(text);
     if (*cursor == '\0') return parsed;
     char* word = next_token(cursor);

@@ -22,8 +22,9 @@ struct ParsedLine {
     double values[3] = {};
 };
 
-// Cleans, splits and reads one line piece (NUL-terminated, changed in place).
-ParsedLine parse_line(char* text);
+// Cleans, splits and reads one line piece (NUL-terminated, changed in place);
+// clean says that cleaning would leave the text as it is (is_clean_lower).
+ParsedLine parse_line(char* text, bool clean = false);
 
 // The state of one pass over the input: the facet being collected and the
 // running conversion status.

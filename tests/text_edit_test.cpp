@@ -114,6 +114,22 @@ TEST(CleanLine, EveryByteAtEveryPlaceOfALongLine) {
     }
 }
 
+// The word-wide test agrees with a look at each byte, wherever the byte stands.
+TEST(IsCleanLower, EveryByteAtEveryPlaceOfALine) {
+    for (int value = 0; value < 256; ++value) {
+        const bool clean = value >= 32 && value <= 126 && !(value >= 'A' && value <= 'Z');
+        for (std::size_t at = 0; at < 24; ++at) {
+            std::string line = "solid mixed case words ~";
+            line[at] = static_cast<char>(value);
+            for (int length = 0; length <= 24; ++length) {
+                const bool inside = static_cast<int>(at) < length;
+                EXPECT_EQ(is_clean_lower(line.data(), length), !inside || clean)
+                    << value << " " << at << " " << length;
+            }
+        }
+    }
+}
+
 TEST(SkipSpaces, StopsAtTheFirstOtherCharacter) {
     char spaces[] = "   ";
     EXPECT_EQ(*skip_spaces(spaces), '\0');

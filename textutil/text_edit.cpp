@@ -1,6 +1,9 @@
 // Bounded copy and append, extension replacement, line cleaning and space splitting.
 #include "textutil/textutil.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace trimora {
 
 int copy_text(int len, char* destination, const char* source) {
@@ -83,6 +86,41 @@ int clean_line(int lower, char* line) {
     }
     line[w] = '\0';
     return w;
+}
+
+namespace {
+
+// Whether any of the eight characters in word is below 32, above 126, or one
+// of 'A' to 'Z'. Each test flags the word when a byte of it is such a
+// character, and no carry or borrow reaches a byte that holds none.
+bool has_unclean_byte(std::uint64_t word) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    const std::uint64_t below_space = (word - kOnes * 0x20) & ~word;
+    const std::uint64_t above_tilde = (word + kOnes) | word;  // 0x7F and up
+    const std::uint64_t low = word & (kOnes * 0x7F);
+    const std::uint64_t capital =
+        (kOnes * (127 + 'Z' + 1) - low) & ~word & (low + kOnes * (127 - ('A' - 1)));
+    return ((below_space | above_tilde | capital) & (kOnes * 0x80)) != 0;
+}
+
+}  // namespace
+
+bool is_clean_lower(const char* text, int length) {
+    if (length < 8) {
+        for (int i = 0; i < length; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c < 32 || c > 126 || (c >= 'A' && c <= 'Z')) return false;
+        }
+        return true;
+    }
+    std::uint64_t word;
+    for (int i = 0; i + 8 < length; i += 8) {
+        std::memcpy(&word, text + i, sizeof word);
+        if (has_unclean_byte(word)) return false;
+    }
+    // The last eight characters, which may overlap those already seen.
+    std::memcpy(&word, text + length - 8, sizeof word);
+    return !has_unclean_byte(word);
 }
 
 char* skip_spaces(char* text) {

@@ -37,6 +37,10 @@ int replace_extension(int len, char* name, const char* extension);
 // at its first NUL. Returns the new length, or -1 for a null line.
 int clean_line(int lower, char* line);
 
+// True when each of the length characters at text is one of 32 to 126 and not
+// 'A' to 'Z': clean_line(1, ...) would leave such a text as it is.
+bool is_clean_lower(const char* text, int length);
+
 // Returns the first character of text that is not a space, or its NUL.
 char* skip_spaces(char* text);
 

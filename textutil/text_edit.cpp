@@ -91,8 +91,8 @@ int clean_line(int lower, char* line) {
 namespace {
 
 // Whether any of the eight characters in word is below 32, above 126, or one
-// of 'A' to 'Z'. Each test flags the word when a byte of it is such a
-// character, and no carry or borrow reaches a byte that holds none.
+// of 'A' to 'Z'. Each test sets the high bit of such a byte; a carry or borrow
+// starts only at such a byte, so the word is flagged exactly when it holds one.
 bool has_unclean_byte(std::uint64_t word) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
     const std::uint64_t below_space = (word - kOnes * 0x20) & ~word;

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/utf8_path.h"
 #include "cli/wildcard.h"
 #include "platform/system.h"
 
@@ -34,7 +33,7 @@ void add_folder(const std::string& folder, bool recursive, std::vector<InputFile
     std::error_code error;
     fs::directory_iterator entries(path_from_utf8(folder.c_str()), error);
     if (error) return;
-    for (const auto& entry : entries) names.push_back(utf8_text(entry.path().filename()));
+    for (const auto& entry : entries) names.push_back(utf8_from_path(entry.path().filename()));
     std::sort(names.begin(), names.end());
     const bool ends_with_slash = folder.ends_with('/') || folder.ends_with('\\');
     for (const std::string& name : names) {

@@ -162,7 +162,8 @@ private:
 
 int convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
                 std::atomic<std::uint64_t>* bytes_read, std::string* json_line) {
-    if (!settings.info) report_output_code(console, settings.form.output_code);
+    const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
+    if (!info) report_output_code(console, settings.form.output_code);
     int ok = 0;
     if (!job.refusal.empty()) {
         console.print("%s", job.refusal.c_str());
@@ -171,13 +172,10 @@ int convert_job(const Job& job, const RunSettings& settings, TextOutput& console
                                  job.output_is_standard, bytes_read};
         FacetForm form = settings.form;
         MeshReport report;
-        if (settings.info) {
-            form.consumer = FacetConsumer::kMeshReport;
-            form.report = &report;
-        }
+        if (info) form.report = &report;
         ok = convert_stl(ends, form, console);
         // A file that could not be read to its end has no figures to give.
-        if (settings.info && report.counted()) {
+        if (info && report.counted()) {
             const ReportStyle style = settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
             const std::string text = render_report(job.input.c_str(), report.figures(), style);
             if (settings.json && json_line != nullptr) {

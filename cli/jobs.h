@@ -29,16 +29,15 @@ struct RunSettings {
     int jobs = 1;
     bool quiet = false;          // print only the reports of failed files
     std::FILE* progress = nullptr;  // the terminal of the progress line; null for none
-    // A mesh report instead of an output file: in each file's report, or
-    // with json as one JSON line to the data stream.
-    bool info = false;
+    // With the mesh report as the form's consumer: the report in each
+    // file's report, or with json as one JSON line to the data stream.
     bool json = false;
     std::FILE* data = stdout;
 };
 
 // The report of one conversion as a legacy run prints it after its banner:
 // the output-code line, what the conversion prints, the error banner when it
-// failed. With info there is no output-code line, and the mesh report follows
+// failed. For the mesh report there is no output-code line, and the report follows
 // the facet count, or goes to json_line (LF-ended) as JSON. Returns 1 for a
 // success, as convert_stl does.
 int convert_job(const Job& job, const RunSettings& settings, TextOutput& console,

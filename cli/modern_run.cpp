@@ -32,13 +32,18 @@ int usage_error(const std::string& problem) {
 // job writes, or that is an input of the run, is refused.
 std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
                            bool into_folder) {
+    // The files of the inputs, for the clashes below; a report writes no file.
+    std::vector<std::string> identities(inputs.size());
     std::set<std::string> input_files;
-    for (const InputFile& input : inputs) {
-        if (!input.standard) input_files.insert(file_identity(input.path));
+    for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
+        if (inputs[i].standard) continue;
+        identities[i] = file_identity(inputs[i].path);
+        input_files.insert(identities[i]);
     }
     std::set<std::string> outputs;
     std::vector<Job> jobs;
-    for (const InputFile& input : inputs) {
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const InputFile& input = inputs[i];
         Job job;
         job.input = input.path;
         job.input_is_standard = input.standard;
@@ -61,7 +66,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         if (!outputs.insert(identity).second) {
             job.refusal = "Output already written in this run: [" + job.output + "]\n";
         } else if (!job.output_is_standard && input_files.count(identity) != 0 &&
-                   identity != file_identity(input.path)) {
+                   identity != identities[i]) {
             // Its own input is refused by the conversion, as in every run.
             job.refusal = "Output is an input of this run: [" + job.output + "]\n";
         }
@@ -113,7 +118,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     RunSettings settings;
     settings.form = facet_form_of(options.output_code);
     if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
-    settings.info = options.info;
+    if (options.info) settings.form.consumer = FacetConsumer::kMeshReport;
     settings.json = options.json;
     const unsigned cores = std::thread::hardware_concurrency();
     settings.jobs = options.jobs > 0 ? options.jobs : cores > 0 ? static_cast<int>(cores) : 1;

@@ -31,7 +31,6 @@ std::string apply_form(ModernOptions& options, const std::string& value) {
     } else {
         return "unknown form [" + value + "]: use text, numb, number, wire or null";
     }
-    options.form_word = value;
     return "";
 }
 

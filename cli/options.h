@@ -10,7 +10,6 @@ namespace trimora {
 
 // What the options of one modern run ask for.
 struct ModernOptions {
-    std::string form_word = "text";
     int output_code = kTextForm;
     bool has_output = false;
     std::string output;         // -o: a file, a folder, or "-" for standard output

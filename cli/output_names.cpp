@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/utf8_path.h"
 #include "platform/system.h"
 
 namespace trimora {
@@ -38,9 +37,9 @@ std::string file_identity(const std::string& name) {
     std::error_code error;
     const std::filesystem::path path = path_from_utf8(name.c_str());
     const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
-    if (!error) return utf8_text(canonical);
+    if (!error) return utf8_from_path(canonical);
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return utf8_text(error ? path.lexically_normal() : absolute.lexically_normal());
+    return utf8_from_path(error ? path.lexically_normal() : absolute.lexically_normal());
 }
 
 }  // namespace trimora

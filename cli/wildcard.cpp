@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/utf8_path.h"
 #include "platform/system.h"
 
 namespace trimora {
@@ -45,7 +44,7 @@ std::vector<std::string> expand_wildcard(const std::string& pattern) {
                                                 error);
     if (error) return names;
     for (const auto& entry : entries) {
-        const std::string name = utf8_text(entry.path().filename());
+        const std::string name = utf8_from_path(entry.path().filename());
         // As shells do, a leading dot is matched only by a leading dot.
         if (name.starts_with('.') && !last.starts_with('.')) continue;
         if (matches_wildcard(last, name)) names.push_back(folder + name);

@@ -20,11 +20,9 @@ namespace trimora {
 namespace {
 
 void write_header(TextOutput& file, const char* input_path) {
-    // A date of its own: conversions may run side by side.
-    char date[32];
-    if (fill_date_stamp(date) == 0) date[0] = '\0';
     file.print("$ File: %s\n", input_path);
-    file.print("$ Date: %s\n", date);
+    // A date of its own: conversions may run side by side.
+    write_time_stamp(&file, "$ Date: ");
     file.print("$ Created by: %s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
     file.write_newline();
 }

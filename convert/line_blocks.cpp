@@ -111,13 +111,19 @@ private:
         for (;;) {
             changed_.wait(lock, [this] { return stop_ || claimed_ < filled_; });
             if (stop_) return;
-            LineBlock& next = block(claimed_++);
-            lock.unlock();
-            parse_block(next);
-            lock.lock();
-            next.parsed = true;
-            changed_.notify_all();
+            read_next_block(lock);
         }
+    }
+
+    // Takes the next filled block that no reading has taken, and reads it
+    // with the mutex released; lock holds the mutex before and after.
+    void read_next_block(std::unique_lock<std::mutex>& lock) {
+        LineBlock& next = block(claimed_++);
+        lock.unlock();
+        parse_block(next);
+        lock.lock();
+        next.parsed = true;
+        changed_.notify_all();
     }
 
     // Applies the oldest block, reading blocks here too until it is read;
@@ -127,16 +133,11 @@ private:
         {
             std::unique_lock<std::mutex> lock(mutex_);
             while (!oldest.parsed) {
-                if (claimed_ == filled_) {
+                if (claimed_ < filled_) {
+                    read_next_block(lock);
+                } else {
                     changed_.wait(lock);
-                    continue;
                 }
-                LineBlock& next = block(claimed_++);
-                lock.unlock();
-                parse_block(next);
-                lock.lock();
-                next.parsed = true;
-                changed_.notify_all();
             }
         }
         for (const ParsedLine& line : oldest.lines) {
@@ -144,10 +145,7 @@ private:
             after_line_();
         }
         const bool went_on = oldest.parsed_size == oldest.size || read_rest(oldest);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++applied_;
-        }
+        ++applied_;
         return went_on;
     }
 
@@ -186,7 +184,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     // Blocks counted from the start of the input: applied <= claimed (taken
-    // by a reading) <= filled.
+    // by a reading) <= filled. filled_ and claimed_ change only under the
+    // mutex; applied_ is this thread's alone.
     long filled_ = 0;
     long claimed_ = 0;
     long applied_ = 0;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/nan_rules.h"
+
 namespace trimora {
 namespace {
 
@@ -13,7 +15,7 @@ __extension__ typedef unsigned __int128 u128;
 
 constexpr std::uint64_t kSignBit = std::uint64_t{1} << 63;
 constexpr std::uint64_t kFractionMask = (std::uint64_t{1} << 52) - 1;
-constexpr std::uint64_t kIndefiniteNan = 0xFFF8000000000000;  // what 0.0 / 0.0 gives on x86-64
+constexpr std::uint64_t kIndefiniteNan = std::bit_cast<std::uint64_t>(nan_rules::kIndefinite);
 
 // The least value whose 17 digits reach 5e-7 is 4.99999999999999995e-7; below 4e-7 the 17-digit value
 // is at most 4.0000000000000002e-7, which rounds to zero at six decimals.

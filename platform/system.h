@@ -12,6 +12,8 @@ namespace trimora {
 
 // The file-system path of a UTF-8 file name, whatever the system's own encoding of names.
 std::filesystem::path path_from_utf8(const char* name);
+// The UTF-8 text of a file-system path, the form every name of the tool takes.
+std::string utf8_from_path(const std::filesystem::path& path);
 
 // Opens the file with a UTF-8 name in an fopen binary mode ("rb" or "wb"); null when it cannot
 // be opened.

@@ -9,6 +9,8 @@ namespace trimora {
 
 std::filesystem::path path_from_utf8(const char* name) { return std::filesystem::path(name); }
 
+std::string utf8_from_path(const std::filesystem::path& path) { return path.string(); }
+
 std::FILE* open_file(const char* name, const char* mode) { return std::fopen(name, mode); }
 
 std::vector<std::string> command_line_arguments(int argc, char** argv) {

@@ -42,6 +42,8 @@ HANDLE handle_of(std::FILE* stream) {
 
 std::filesystem::path path_from_utf8(const char* name) { return std::filesystem::path(wide(name)); }
 
+std::string utf8_from_path(const std::filesystem::path& path) { return narrow(path.c_str()); }
+
 std::FILE* open_file(const char* name, const char* mode) {
     // A device is never a file to convert or to write: reading CON would wait on the console.
     if (is_windows_device_path(name)) return nullptr;

@@ -42,28 +42,27 @@ bool TextInput::open(const char* path) {
     // A directory can be opened for reading on some systems, but holds no text.
     std::error_code error;
     if (std::filesystem::is_directory(path_from_utf8(path), error)) return false;
-    stream_ = open_file(path, "rb");
-    owns_stream_ = true;
+    start_reading(open_file(path, "rb"), true);
     at_end_ = stream_ == nullptr;
-    failed_ = false;
-    at_line_start_ = true;
-    met_end_byte_ = false;
-    pos_ = 0;
-    end_ = 0;
     return stream_ != nullptr;
 }
 
 void TextInput::attach(std::FILE* stream, const char* first, int size) {
     close();
+    start_reading(stream, false);
+    end_ = size < kBufferSize ? size : kBufferSize;
+    if (end_ > 0) std::memcpy(buffer_, first, static_cast<std::size_t>(end_));
+}
+
+void TextInput::start_reading(std::FILE* stream, bool owns_stream) {
     stream_ = stream;
-    owns_stream_ = false;
+    owns_stream_ = owns_stream;
     at_end_ = false;
     failed_ = false;
     at_line_start_ = true;
     met_end_byte_ = false;
     pos_ = 0;
-    end_ = size < kBufferSize ? size : kBufferSize;
-    if (end_ > 0) std::memcpy(buffer_, first, static_cast<std::size_t>(end_));
+    end_ = 0;
 }
 
 void TextInput::close() {
@@ -91,8 +90,13 @@ bool TextInput::refill() {
 
 bool TextInput::read_line(char* line) {
     if (pos_ < end_) {
-        const int taken = take_plain_line(buffer_ + pos_, end_ - pos_, line);
+        int length = 0;
+        const int taken = measure_plain_line(buffer_ + pos_, end_ - pos_, length);
         if (taken > 0) {
+            // The common case, copied whole: the text, then its line end as LF.
+            std::memcpy(line, buffer_ + pos_, static_cast<std::size_t>(length));
+            line[length] = '\n';
+            line[length + 1] = '\0';
             pos_ += taken;
             at_line_start_ = true;
             return true;
@@ -154,16 +158,6 @@ int measure_plain_line(const char* start, int available, int& length) {
         }
     }
     if (length + 1 > kLineBufferSize - 1) return 0;
-    return raw;
-}
-
-int take_plain_line(const char* start, int available, char* line) {
-    int length = 0;
-    const int raw = measure_plain_line(start, available, length);
-    if (raw == 0) return 0;
-    std::memcpy(line, start, static_cast<std::size_t>(length));
-    line[length] = '\n';
-    line[length + 1] = '\0';
     return raw;
 }
 

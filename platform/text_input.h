@@ -51,10 +51,12 @@ public:
     // and ending with an LF, to block; returns their count, or 0 when no LF
     // comes within capacity bytes or before the end of the input. The lines
     // must be read from the block as this reader would read them
-    // (take_plain_line, and this reader's rules for what that does not take).
+    // (measure_plain_line, and this reader's rules for what that does not take).
     int take_block(char* block, int capacity);
 
 private:
+    // Starts reading the stream from its first byte, with nothing buffered.
+    void start_reading(std::FILE* stream, bool owns_stream);
     // Moves the unread bytes to the front and reads more behind them; false
     // when no byte was added.
     bool refill();
@@ -78,12 +80,5 @@ private:
 // text (before the CR LF or LF), or 0 when the line needs the byte-by-byte
 // reading.
 int measure_plain_line(const char* start, int available, int& length);
-
-// Reads the whole ordinary line at the start of the available bytes into line
-// (kLineBufferSize characters) as read_line would: at most 127 characters
-// ended by LF or CR LF, with no other CR and no 0x1A. Returns the number of
-// bytes it took, or 0, with nothing read, when the line needs the
-// byte-by-byte reading.
-int take_plain_line(const char* start, int available, char* line);
 
 }  // namespace trimora

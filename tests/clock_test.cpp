@@ -225,9 +225,7 @@ TEST_F(ClockTest, TimeStampOnACallersStream) {
     ASSERT_NE(stream, nullptr);
     write_time_stamp(stream, "Run at ");
     write_date_line(stream);
-    std::rewind(stream);
-    std::string text;
-    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+    const std::string text = testing::stream_text(stream);
     std::fclose(stream);
     EXPECT_EQ(text, "Run at Thu Mar 05 09:04:07 2026\r\nThu Mar 05 09:04:07 2026\r\n");
 }

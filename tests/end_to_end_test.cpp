@@ -37,41 +37,19 @@ TEST(EndToEnd, WorkedExampleInTextForm) {
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.console, console(kTextLine, "tri", "", 1, false));
     EXPECT_EQ(mask_date(read_file(dir / "tri.kpf")),
-              crlf(header("tri.stl") +
-                   "\n"
-                   "nrml 0.000000 0.000000 -1.000000\n"
-                   "trng 0.000000 0.000000 0.000000\n"
-                   "nrml 0.000000 0.000000 -1.000000\n"
-                   "trng 1.000000 0.000000 0.000000\n"
-                   "nrml 0.000000 0.000000 -1.000000\n"
-                   "trng 1.000000 1.000000 0.000000\n" +
-                   trailer(1)));
+              crlf(header("tri.stl") + kTextFacet + trailer(1)));
 }
 
 TEST(EndToEnd, WorkedExampleInNumberForm) {
     const Converted run = convert(kTriangle, {"numb"});
     EXPECT_EQ(run.console, console(kNumberLine, "in", "", 1, false));
-    EXPECT_EQ(run.file, crlf(header("in.stl") +
-                             "\n"
-                             "5 0.000000 0.000000 -1.000000\n"
-                             "4 0.000000 0.000000 0.000000\n"
-                             "5 0.000000 0.000000 -1.000000\n"
-                             "4 1.000000 0.000000 0.000000\n"
-                             "5 0.000000 0.000000 -1.000000\n"
-                             "4 1.000000 1.000000 0.000000\n" +
-                             trailer(1)));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + kNumberFacet + trailer(1)));
 }
 
 TEST(EndToEnd, WorkedExampleInWireForm) {
     const Converted run = convert(kTriangle, {"wire"});
     EXPECT_EQ(run.console, console(kWireLine, "in", "", 1, false));
-    EXPECT_EQ(run.file, crlf(header("in.stl") +
-                             "\n"
-                             "move 0.000000 0.000000 0.000000\n"
-                             "plot 1.000000 0.000000 0.000000\n"
-                             "plot 1.000000 1.000000 0.000000\n"
-                             "plot 0.000000 0.000000 0.000000\n" +
-                             trailer(1)));
+    EXPECT_EQ(run.file, crlf(header("in.stl") + kWireFacet + trailer(1)));
 }
 
 TEST(EndToEnd, DateLineHoldsTheLocalDateText) {

@@ -10,16 +10,12 @@
 
 #include "platform/text_output.h"
 #include "report/mesh_report.h"
+#include "run_tool.h"
 
 namespace trimora {
 namespace {
 
-std::string contents(std::FILE* stream) {
-    std::rewind(stream);
-    std::string text;
-    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
-    return text;
-}
+using testing::stream_text;
 
 class FinishFacet : public ::testing::Test {
 protected:
@@ -53,27 +49,27 @@ protected:
 TEST_F(FinishFacet, WritesACompleteFacetInItsForm) {
     EXPECT_EQ(finish(kTextForm, 3), 1);
     EXPECT_EQ(finish(kWireForm, 3), 1);
-    EXPECT_EQ(contents(file_stream),
+    EXPECT_EQ(stream_text(file_stream),
               "\r\nnrml 0.000000 0.000000 -1.000000\r\ntrng 0.000000 0.000000 0.000000\r\n"
               "nrml 0.000000 0.000000 -1.000000\r\ntrng 1.000000 0.000000 0.000000\r\n"
               "nrml 0.000000 0.000000 -1.000000\r\ntrng 1.000000 1.000000 0.000000\r\n"
               "\r\nmove 0.000000 0.000000 0.000000\r\nplot 1.000000 0.000000 0.000000\r\n"
               "plot 1.000000 1.000000 0.000000\r\nplot 0.000000 0.000000 0.000000\r\n");
-    EXPECT_EQ(contents(console_stream), "");
+    EXPECT_EQ(stream_text(console_stream), "");
 }
 
 TEST_F(FinishFacet, NoFormWritesNothingAndFails) {
     EXPECT_EQ(finish(kNullForm, 3), 0);
-    EXPECT_EQ(contents(file_stream), "");
-    EXPECT_EQ(contents(console_stream), "");
+    EXPECT_EQ(stream_text(file_stream), "");
+    EXPECT_EQ(stream_text(console_stream), "");
 }
 
 TEST_F(FinishFacet, WrongCountIsReportedInEveryForm) {
     EXPECT_EQ(finish(kTextForm, 2), 0);
     EXPECT_EQ(finish(kNullForm, 0), 0);
     EXPECT_EQ(finish(kWireForm, 1), 0);
-    EXPECT_EQ(contents(file_stream), "");
-    EXPECT_EQ(contents(console_stream),
+    EXPECT_EQ(stream_text(file_stream), "");
+    EXPECT_EQ(stream_text(console_stream),
               "Wrong number of vertices [2] at line 7\r\nWrong number of vertices [0] at line 7\r\n"
               "Wrong number of vertices [1] at line 7\r\n");
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/text_output.h"
+#include "run_tool.h"
 #include "writers/facet_output.h"
 
 namespace trimora::testing {
@@ -16,10 +17,7 @@ InProcessRun convert_in_process(const std::filesystem::path& stem, const FacetFo
         run.result = convert_stl_file(stem.string().c_str(), form, console);
         console.flush();
     }
-    std::rewind(stream);
-    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) {
-        run.console += static_cast<char>(c);
-    }
+    run.console = stream_text(stream);
     std::fclose(stream);
     return run;
 }

@@ -17,14 +17,6 @@ namespace {
 
 using testing::TempDir;
 
-std::string contents(std::FILE* stream) {
-    std::rewind(stream);
-    std::string text;
-    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
-    std::fclose(stream);
-    return text;
-}
-
 // The console and the output of the loop over the file, read in blocks or line by line.
 std::string run_loop(const std::filesystem::path& path, bool in_blocks) {
     std::FILE* file_stream = std::tmpfile();
@@ -52,7 +44,10 @@ std::string run_loop(const std::filesystem::path& path, bool in_blocks) {
         console.print("status %d, facets %d, lines %d/%d\n", loop.status, loop.nfacet, lines,
                       out->line_number);
     }
-    return contents(console_stream) + "--\n" + contents(file_stream);
+    const std::string text = testing::stream_text(console_stream) + "--\n" + testing::stream_text(file_stream);
+    std::fclose(console_stream);
+    std::fclose(file_stream);
+    return text;
 }
 
 TEST(LineBlocks, GiveWhatTheLineByLineReadingGives) {

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "platform/text_output.h"
+#include "run_tool.h"
 
 namespace trimora {
 namespace {
@@ -23,10 +24,7 @@ protected:
 
     std::string console_text() {
         console.flush();
-        std::rewind(sink);
-        std::string text;
-        for (int c = std::fgetc(sink); c != EOF; c = std::fgetc(sink)) text += static_cast<char>(c);
-        return text;
+        return testing::stream_text(sink);
     }
 };
 

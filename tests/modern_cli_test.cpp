@@ -20,31 +20,6 @@ const std::string kBadWord = "solid bad\nfrobnicate 1 2 3\nendsolid bad\n";
 const std::string kBinaryTriangle =
     binary_stl("solid tri", {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}});
 
-// The facet lines of kTriangle in each form.
-const std::string kTextFacet =
-    "\n"
-    "nrml 0.000000 0.000000 -1.000000\n"
-    "trng 0.000000 0.000000 0.000000\n"
-    "nrml 0.000000 0.000000 -1.000000\n"
-    "trng 1.000000 0.000000 0.000000\n"
-    "nrml 0.000000 0.000000 -1.000000\n"
-    "trng 1.000000 1.000000 0.000000\n";
-const std::string kNumberFacet =
-    "\n"
-    "5 0.000000 0.000000 -1.000000\n"
-    "4 0.000000 0.000000 0.000000\n"
-    "5 0.000000 0.000000 -1.000000\n"
-    "4 1.000000 0.000000 0.000000\n"
-    "5 0.000000 0.000000 -1.000000\n"
-    "4 1.000000 1.000000 0.000000\n";
-const std::string kWireFacet =
-    "\n"
-    "move 0.000000 0.000000 0.000000\n"
-    "plot 1.000000 0.000000 0.000000\n"
-    "plot 1.000000 1.000000 0.000000\n"
-    "plot 0.000000 0.000000 0.000000\n";
-
-
 // The text with every CR LF written as LF: an output file as console text.
 std::string without_cr(const std::string& bytes) {
     return std::regex_replace(bytes, std::regex("\r\n"), "\n");

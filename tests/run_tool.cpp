@@ -49,6 +49,13 @@ std::string read_file(const std::filesystem::path& path) {
     return bytes.str();
 }
 
+std::string stream_text(std::FILE* stream) {
+    std::rewind(stream);
+    std::string text;
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+    return text;
+}
+
 void write_file(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;

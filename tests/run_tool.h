@@ -1,6 +1,7 @@
 // Helpers for tests that run the built tool: temporary folders, files, the console.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -52,6 +53,8 @@ std::string utf8(const std::filesystem::path& path);
 bool device_names_reserved();
 
 std::string read_file(const std::filesystem::path& path);
+// Everything written to the stream, read from its start.
+std::string stream_text(std::FILE* stream);
 
 // Makes a symbolic link; false where the system or the C++ library cannot make one (Windows
 // without the privilege, mingw-w64), so that the test skips itself.
@@ -80,6 +83,30 @@ inline const std::string kTriangle =
     "    endloop\n"
     "  endfacet\n"
     "endsolid tri\n";
+
+// The facet lines of kTriangle in each form.
+inline const std::string kTextFacet =
+    "\n"
+    "nrml 0.000000 0.000000 -1.000000\n"
+    "trng 0.000000 0.000000 0.000000\n"
+    "nrml 0.000000 0.000000 -1.000000\n"
+    "trng 1.000000 0.000000 0.000000\n"
+    "nrml 0.000000 0.000000 -1.000000\n"
+    "trng 1.000000 1.000000 0.000000\n";
+inline const std::string kNumberFacet =
+    "\n"
+    "5 0.000000 0.000000 -1.000000\n"
+    "4 0.000000 0.000000 0.000000\n"
+    "5 0.000000 0.000000 -1.000000\n"
+    "4 1.000000 0.000000 0.000000\n"
+    "5 0.000000 0.000000 -1.000000\n"
+    "4 1.000000 1.000000 0.000000\n";
+inline const std::string kWireFacet =
+    "\n"
+    "move 0.000000 0.000000 0.000000\n"
+    "plot 1.000000 0.000000 0.000000\n"
+    "plot 1.000000 1.000000 0.000000\n"
+    "plot 0.000000 0.000000 0.000000\n";
 
 // The output-code lines of the console.
 inline const std::string kTextLine = "output_code = TEXT [2]\n";

@@ -142,7 +142,8 @@ int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& co
         report_write_failure();
         console.print("File closed: [%s]\n", output_path);
     }
-    if (form.report != nullptr) form.report->set_facet_count(loop.nfacet);
+    // A file read only in part has no figures to give.
+    if (form.report != nullptr && !read_failed) form.report->set_facet_count(loop.nfacet);
     console.print("nfacet = %d\n", loop.nfacet);
     return write_failure_reported || read_failed ? 0 : loop.status;
 }

@@ -164,6 +164,10 @@ TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
     const ToolRun run = run_touching(dir, {"in"}, {"in.kpf"});
     EXPECT_EQ(run.console, console(kTextLine, "in", "Cannot read file: [in.stl]\n", 0, true));
     EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + trailer(0)));
+    // Nor does the mesh report give figures of the part that was read.
+    EXPECT_EQ(run_tool(dir.path(), {"--info", "in.stl"}).console,
+              crlf(kBanner + "File open: [in.stl]\nCannot read file: [in.stl]\n"
+                             "File closed: [in.stl]\nnfacet = 0\n" + kErrorBanner));
 }
 
 // ---- An output that is the input ----

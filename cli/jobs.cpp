@@ -1,4 +1,11 @@
 // The job scheduler: worker threads, in-order reports, and the progress line of large files.
+//
+// Threads: the workers take jobs in order and convert each with state and
+// buffers of its own; a finished report crosses to the printing thread under
+// the scheduler's mutex, which also guards the job counters. The terminal
+// mutex orders the progress line and the reports on standard error. Workers
+// are optional: without a thread the work runs on the printing thread first,
+// and the reports are printed after it.
 #include "cli/jobs.h"
 
 #include <chrono>
@@ -8,10 +15,12 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "cli/progress.h"
 #include "driver/output_code.h"
 #include "platform/system.h"
+#include "platform/worker_thread.h"
 #include "platform/text_output.h"
 #include "report/mesh_report.h"
 #include "report/report_text.h"
@@ -57,7 +66,12 @@ public:
             std::size_t index;
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [&] { return next_ >= jobs_.size() || next_ < printed_ + window_; });
+                // Without a thread of its own the work runs on the printing
+                // thread, before it prints: then nothing waits for printing.
+                const bool on_printer = std::this_thread::get_id() == printer_;
+                changed_.wait(lock, [&] {
+                    return on_printer || next_ >= jobs_.size() || next_ < printed_ + window_;
+                });
                 if (next_ >= jobs_.size()) return;
                 index = next_++;
             }
@@ -156,6 +170,7 @@ private:
     std::size_t next_ = 0;
     std::size_t printed_ = 0;
     std::size_t window_ = 4;
+    const std::thread::id printer_ = std::this_thread::get_id();
 };
 
 }  // namespace
@@ -193,10 +208,10 @@ int run_jobs(const std::vector<Job>& jobs, const RunSettings& settings, std::FIL
     Scheduler scheduler(jobs, settings);
     const std::size_t count =
         jobs.size() < static_cast<std::size_t>(settings.jobs) ? jobs.size() : settings.jobs;
-    std::vector<std::thread> workers;
-    for (std::size_t i = 0; i < count; ++i) workers.emplace_back([&] { scheduler.work(); });
+    std::vector<WorkerThread> workers(count);
+    for (WorkerThread& worker : workers) worker.run([&scheduler] { scheduler.work(); });
     const int failures = scheduler.print(reports);
-    for (std::thread& worker : workers) worker.join();
+    for (WorkerThread& worker : workers) worker.wait_all();
     return failures;
 }
 

@@ -1,14 +1,23 @@
-// Line blocks: cut at line ends, read on two threads, applied in file order.
+// Line blocks: cut at line ends, read ahead on a worker thread, applied in file order.
+//
+// Threads: this thread owns the input, the loop and every block. It fills a
+// block from the input, then hands it whole to the worker as a task that
+// reads its lines (parse_block touches nothing but that block), and takes it
+// back by waiting for that task before it applies the lines to the loop.
+// While it waits it reads blocks the worker has not begun: whichever side
+// claims a block (an atomic flag) reads it, and the other passes it by.
+// Nothing else crosses threads. The worker is optional: without a thread
+// each block is read when it is handed over, and the lines reach the loop the
+// same.
 #include "convert/line_blocks.h"
 
-#include <condition_variable>
+#include <atomic>
+#include <cstdint>
 #include <memory>
-#include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "convert/line_loop.h"
+#include "platform/worker_thread.h"
 #include "platform/text_input.h"
 #include "textutil/textutil.h"
 
@@ -16,12 +25,11 @@ namespace trimora {
 
 namespace {
 
-constexpr int kBlockSize = 1 << 17;
-// Blocks on their way: being filled, read ahead or applied.
+// Blocks on their way: filled, being read or applied.
 constexpr int kBlocks = 4;
 
 struct LineBlock {
-    std::unique_ptr<char[]> bytes = std::make_unique<char[]>(kBlockSize);
+    std::unique_ptr<char[]> bytes;
     int size = 0;
     // The ordinary lines, read in place: each line's text ends at a NUL where
     // its line end was, and the words messages may name are counted from the
@@ -29,8 +37,12 @@ struct LineBlock {
     std::vector<ParsedLine> lines;
     // The bytes read as ordinary lines; the rest needs the byte-by-byte reading.
     int parsed_size = 0;
-    bool parsed = false;  // guarded by the mutex of the reading
+    // The worker's ticket for reading the block; 0 while it is not handed over.
+    std::uint64_t reading = 0;
+    // Taken by whichever thread reads the block.
+    std::atomic<bool> claimed{false};
 };
+
 
 void parse_block(LineBlock& block) {
     block.lines.clear();
@@ -51,21 +63,16 @@ void parse_block(LineBlock& block) {
     block.parsed_size = at;
 }
 
+// Reads the block unless the other thread took it first.
+void claim_and_parse(LineBlock& block) {
+    if (!block.claimed.exchange(true, std::memory_order_acq_rel)) parse_block(block);
+}
+
 class BlockReading {
 public:
-    BlockReading(TextInput& input, LineLoop& loop, const std::function<void()>& after_line)
-        : input_(input), loop_(loop), after_line_(after_line) {}
-    ~BlockReading() {
-        if (!worker_.joinable()) return;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        worker_.join();
-    }
-    BlockReading(const BlockReading&) = delete;
-    BlockReading& operator=(const BlockReading&) = delete;
+    BlockReading(TextInput& input, LineLoop& loop, const std::function<void()>& after_line,
+                 int block_size)
+        : input_(input), loop_(loop), after_line_(after_line), block_size_(block_size) {}
 
     void run() {
         for (;;) {
@@ -86,59 +93,37 @@ private:
     void fill_blocks() {
         while (filled_ - applied_ < kBlocks) {
             LineBlock& next = block(filled_);
-            next.size = input_.take_block(next.bytes.get(), kBlockSize);
+            // Its bytes are written before they are read: no need to clear them.
+            if (!next.bytes) next.bytes = std::make_unique_for_overwrite<char[]>(block_size_);
+            next.size = input_.take_block(next.bytes.get(), block_size_);
             if (next.size == 0) return;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                next.parsed = false;
-                ++filled_;
-            }
-            // A second thread only pays when there is more than one block.
-            if (filled_ - applied_ >= 2 && !worker_.joinable() && !alone_) {
-                try {
-                    worker_ = std::thread([this] { read_ahead(); });
-                } catch (const std::system_error&) {
-                    alone_ = true;  // no thread to be had: this one reads every block
+            next.reading = 0;
+            next.claimed.store(false, std::memory_order_relaxed);
+            ++filled_;
+            // The worker only pays when there is another block to apply
+            // meanwhile; the oldest is read here when nothing took it.
+            for (long number = applied_ + 1; number < filled_; ++number) {
+                LineBlock& waiting = block(number);
+                if (waiting.reading == 0) {
+                    waiting.reading = worker_.run([&waiting] { claim_and_parse(waiting); });
                 }
             }
-            changed_.notify_all();
         }
     }
 
-    // The second thread: reads the filled blocks in order.
-    void read_ahead() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [this] { return stop_ || claimed_ < filled_; });
-            if (stop_) return;
-            read_next_block(lock);
-        }
-    }
-
-    // Takes the next filled block that no reading has taken, and reads it
-    // with the mutex released; lock holds the mutex before and after.
-    void read_next_block(std::unique_lock<std::mutex>& lock) {
-        LineBlock& next = block(claimed_++);
-        lock.unlock();
-        parse_block(next);
-        lock.lock();
-        next.parsed = true;
-        changed_.notify_all();
-    }
-
-    // Applies the oldest block, reading blocks here too until it is read;
-    // false when its end byte ends the input.
+    // Applies the oldest block, read by its task or here; false when its end
+    // byte ends the input.
     bool apply_oldest_block() {
         LineBlock& oldest = block(applied_);
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            while (!oldest.parsed) {
-                if (claimed_ < filled_) {
-                    read_next_block(lock);
-                } else {
-                    changed_.wait(lock);
-                }
+        if (oldest.reading == 0) {
+            parse_block(oldest);
+        } else {
+            // Both cores read while the worker is on the oldest block.
+            for (long number = filled_ - 1; number > applied_; --number) {
+                if (worker_.has_run(oldest.reading)) break;
+                claim_and_parse(block(number));
             }
+            worker_.wait(oldest.reading);
         }
         for (const ParsedLine& line : oldest.lines) {
             loop_.apply(line, oldest.bytes.get());
@@ -154,7 +139,7 @@ private:
     bool read_rest(const LineBlock& from) {
         const char* rest = from.bytes.get() + from.parsed_size;
         const int size = from.size - from.parsed_size;
-        if (!rest_input_) rest_input_ = std::make_unique<TextInput>();
+        if (!rest_input_) rest_input_ = std::make_unique_for_overwrite<TextInput>();
         // The block ends at a line end, where a piece ends for any reading.
         rest_input_->attach(nullptr, rest, size);
         char line[kLineBufferSize];
@@ -179,25 +164,21 @@ private:
     TextInput& input_;
     LineLoop& loop_;
     const std::function<void()>& after_line_;
-    LineBlock blocks_[kBlocks];
+    const int block_size_;
     std::unique_ptr<TextInput> rest_input_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    // Blocks counted from the start of the input: applied <= claimed (taken
-    // by a reading) <= filled. filled_ and claimed_ change only under the
-    // mutex; applied_ is this thread's alone.
+    // Blocks counted from the start of the input: applied <= filled.
     long filled_ = 0;
-    long claimed_ = 0;
     long applied_ = 0;
-    bool stop_ = false;
-    bool alone_ = false;
-    std::thread worker_;
+    LineBlock blocks_[kBlocks];
+    // Declared last: its tasks end before the blocks they read go.
+    WorkerThread worker_;
 };
 
 }  // namespace
 
-void read_lines(TextInput& input, LineLoop& loop, const std::function<void()>& after_line) {
-    BlockReading reading(input, loop, after_line);
+void read_lines(TextInput& input, LineLoop& loop, const std::function<void()>& after_line,
+                int block_size) {
+    BlockReading reading(input, loop, after_line, block_size < 1 ? 1 : block_size);
     reading.run();
 }
 

@@ -35,24 +35,19 @@ bool TextOutput::open(const char* path) {
     // only copy them again.
     std::setvbuf(stream_, nullptr, _IONBF, 0);
     if (!numbers_) numbers_ = std::make_unique<LfCache>();
-    try {
-        if (!spare_) spare_ = std::make_unique<char[]>(kBufferSize);
-        if (!expanded_) expanded_ = std::make_unique<char[]>(kExpandedSize);
-        writer_ = std::make_unique<BackgroundWriter>(
-            [this](const char* data, std::size_t size) { return write_block(data, size); });
-    } catch (const std::exception&) {
-        // Without a second thread the file is written directly.
-        writer_.reset();
-    }
+    // Written before they are read: no need to clear them.
+    if (!spare_) spare_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    if (!expanded_) expanded_ = std::make_unique_for_overwrite<char[]>(kExpandedSize);
+    records_ = true;
+    write_failed_.store(false, std::memory_order_relaxed);
     return true;
 }
 
 bool TextOutput::close() {
     flush();
-    if (writer_) {
-        if (!writer_->finish()) failed_ = true;
-        writer_.reset();
-    }
+    writing_.wait_all();
+    if (write_failed_.load(std::memory_order_relaxed)) failed_ = true;
+    records_ = false;
     if (stream_ != nullptr && owns_stream_ && std::fclose(stream_) != 0) failed_ = true;
     stream_ = nullptr;
     owns_stream_ = false;
@@ -63,8 +58,17 @@ bool TextOutput::close() {
 void TextOutput::hand_over() {
     if (memory_ != nullptr) memory_->append(buffer_, static_cast<std::size_t>(used_));
     if (used_ > 0 && stream_ != nullptr && !failed()) {
-        if (writer_) {
-            writer_->write(buffer_, static_cast<std::size_t>(used_));
+        if (records_) {
+            const char* data = buffer_;
+            const auto size = static_cast<std::size_t>(used_);
+            const std::uint64_t ticket = writing_.run([this, data, size] {
+                if (!write_failed_.load(std::memory_order_relaxed) && !write_block(data, size)) {
+                    write_failed_.store(true, std::memory_order_relaxed);
+                }
+            });
+            // The other buffer fills next, once its own task has written it.
+            writing_.wait(spare_ticket_);
+            spare_ticket_ = ticket;
             buffer_ = buffer_ == first_ ? spare_.get() : first_;
         } else if (std::fwrite(buffer_, 1, static_cast<std::size_t>(used_), stream_) !=
                    static_cast<std::size_t>(used_)) {
@@ -76,7 +80,7 @@ void TextOutput::hand_over() {
 
 bool TextOutput::flush() {
     hand_over();
-    if (!writer_ && stream_ != nullptr && !failed_ && std::fflush(stream_) != 0) failed_ = true;
+    if (!records_ && stream_ != nullptr && !failed_ && std::fflush(stream_) != 0) failed_ = true;
     return !failed();
 }
 
@@ -91,7 +95,7 @@ void TextOutput::write_raw(const char* bytes, int n) {
 }
 
 void TextOutput::write(std::string_view text) {
-    if (writer_ && text.find('\0') != std::string_view::npos) {
+    if (records_ && text.find('\0') != std::string_view::npos) {
         // A NUL in a file's text must not pass for the start of a record.
         for (char c : text) write_char(c);
         return;
@@ -160,7 +164,7 @@ bool write_all(std::FILE* stream, const char* data, std::size_t size) {
 }  // namespace
 
 void TextOutput::write_point_line(const char* word, double x, double y, double z) {
-    if (!writer_) {
+    if (!records_) {
         write_text(word);
         char* out = reserve(3 * (kLfBufferSize + 1) + 2);
         used_ += static_cast<int>(put_numbers(out, x, y, z, numbers_.get()) - out);

@@ -1,14 +1,15 @@
 // Buffered text-mode output: every LF goes out as CR LF, numbers in the "%lf" form.
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/background_writer.h"
 #include "platform/format_lf.h"
 #include "platform/lf_cache.h"
+#include "platform/worker_thread.h"
 
 namespace trimora {
 
@@ -48,7 +49,7 @@ public:
     bool close();
     // Hands the buffered bytes to the stream; false when a write failed.
     bool flush();
-    bool failed() const { return failed_ || (writer_ && writer_->failed()); }
+    bool failed() const { return failed_ || write_failed_.load(std::memory_order_relaxed); }
 
     // Writes the text with each LF as CR LF.
     void write(std::string_view text);
@@ -61,7 +62,7 @@ public:
     void write_char(char c) {
         if (c == '\n') {
             write_newline();
-        } else if (c == '\0' && writer_) {
+        } else if (c == '\0' && records_) {
             write_nul_record();
         } else {
             *reserve(1) = c;
@@ -98,11 +99,18 @@ private:
     std::FILE* stream_ = nullptr;
     bool owns_stream_ = false;
     std::string* memory_ = nullptr;
-    // Files are finished and written on a second thread from one buffer while
+    // Files are finished and written on a worker thread from one buffer while
     // the other fills: a point line goes into the buffer as a record of its
-    // word and numbers, and the writer thread turns it into text. The console
-    // is written directly.
-    std::unique_ptr<BackgroundWriter> writer_;
+    // word and numbers, and the worker turns it into text. The console is
+    // written directly.
+    //
+    // Threads: while a buffer's task runs, it alone reads that buffer and
+    // uses numbers_, expanded_ and the stream; the writing thread waits for
+    // it before it fills that buffer again, and for every task before it
+    // closes. A failed write is the one thing a task reports back. Without a
+    // thread each buffer is written when it is handed over.
+    bool records_ = false;
+    std::atomic<bool> write_failed_{false};
     std::unique_ptr<char[]> spare_;
     std::unique_ptr<char[]> expanded_;
     // Files, which take coordinates by the million, remember their texts.
@@ -111,6 +119,9 @@ private:
     int used_ = 0;
     char first_[kBufferSize];
     char* buffer_ = first_;
+    std::uint64_t spare_ticket_ = 0;  // the task writing the buffer not being filled
+    // Declared last: its tasks end before the buffers they write go.
+    WorkerThread writing_;
 };
 
 }  // namespace trimora

@@ -76,7 +76,7 @@ MeshFigures MeshTally::figures() const {
     return figures;
 }
 
-MeshReport::~MeshReport() { finish_thread(); }
+MeshReport::~MeshReport() { tallying_.wait_all(); }
 
 void MeshReport::add_facet(const double* xs, const double* ys, const double* zs) {
     if (filling_.empty()) filling_.reserve(kBlockFacets * kFacetValues);
@@ -89,57 +89,27 @@ void MeshReport::add_facet(const double* xs, const double* ys, const double* zs)
 }
 
 MeshFigures MeshReport::figures() {
-    finish_thread();
-    for (std::size_t at = 0; at < filling_.size(); at += kFacetValues) {
-        tally_.add_facet(filling_.data() + at);
-    }
+    tallying_.wait_all();
+    tally_block(filling_);
     filling_.clear();
     MeshFigures figures = tally_.figures();
     figures.facets = facets_;
     return figures;
 }
 
+void MeshReport::tally_block(const std::vector<double>& block) {
+    for (std::size_t at = 0; at < block.size(); at += kFacetValues) {
+        tally_.add_facet(block.data() + at);
+    }
+}
+
 void MeshReport::hand_over() {
-    if (!worker_.joinable()) {
-        stopping_ = false;
-        worker_ = std::thread(&MeshReport::run, this);
-    }
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !has_pending_; });
+    // The block before is tallied once its task has ended; then its vector
+    // takes the next facets.
+    tallying_.wait_all();
     std::swap(filling_, pending_);
-    has_pending_ = true;
-    lock.unlock();
-    changed_.notify_all();
     filling_.clear();
-}
-
-void MeshReport::finish_thread() {
-    if (!worker_.joinable()) return;
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    worker_.join();
-}
-
-// Tallies blocks until told to stop with none pending.
-void MeshReport::run() {
-    std::vector<double> block;
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [this] { return has_pending_ || stopping_; });
-            if (!has_pending_) return;
-            std::swap(block, pending_);
-            has_pending_ = false;
-        }
-        changed_.notify_all();
-        for (std::size_t at = 0; at < block.size(); at += kFacetValues) {
-            tally_.add_facet(block.data() + at);
-        }
-        block.clear();
-    }
+    tallying_.run([this] { tally_block(pending_); });
 }
 
 }  // namespace trimora

@@ -1,11 +1,10 @@
 // The mesh report: counts, bounds, area, volume and closedness of the complete facets of one file.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
-#include <thread>
 #include <vector>
+
+#include "platform/worker_thread.h"
 
 #include "writers/edge_set.h"
 
@@ -53,8 +52,14 @@ private:
 };
 
 // The report consumer of a conversion. Facets are tallied in blocks on a
-// second thread while the conversion reads on, as the writers format on
+// worker thread while the conversion reads on, as the writers format on
 // theirs: the tables' memory stalls then cost no time of the reading.
+//
+// Threads: the conversion's thread fills one block while the worker tallies
+// the other; the worker's task alone touches the tally and the pending block
+// until the conversion's thread has waited for it, before the next hand-over
+// and before the figures are read. Without a thread each block is tallied
+// when it is handed over.
 class MeshReport {
 public:
     MeshReport() = default;
@@ -80,19 +85,15 @@ public:
 
 private:
     void hand_over();
-    void finish_thread();
-    void run();
+    void tally_block(const std::vector<double>& block);
 
     MeshTally tally_;
     int facets_ = 0;
     bool counted_ = false;
     std::vector<double> filling_;  // the calling thread's block
-    std::vector<double> pending_;  // a full block for the tallying thread
-    bool has_pending_ = false;
-    bool stopping_ = false;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::thread worker_;
+    std::vector<double> pending_;  // a full block for the tallying task
+    // Declared last: its tasks end before the blocks and the tally go.
+    WorkerThread tallying_;
 };
 
 }  // namespace trimora

@@ -10,6 +10,7 @@
 #include "convert/line_loop.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "platform/worker_thread.h"
 #include "run_tool.h"
 
 namespace trimora {
@@ -18,7 +19,8 @@ namespace {
 using testing::TempDir;
 
 // The console and the output of the loop over the file, read in blocks or line by line.
-std::string run_loop(const std::filesystem::path& path, bool in_blocks) {
+// block_size 0 reads line by line.
+std::string run_loop(const std::filesystem::path& path, int block_size) {
     std::FILE* file_stream = std::tmpfile();
     std::FILE* console_stream = std::tmpfile();
     {
@@ -32,8 +34,8 @@ std::string run_loop(const std::filesystem::path& path, bool in_blocks) {
         TextInput input;
         EXPECT_TRUE(input.open(testing::utf8(path).c_str()));
         int lines = 0;
-        if (in_blocks) {
-            read_lines(input, loop, [&lines] { ++lines; });
+        if (block_size > 0) {
+            read_lines(input, loop, [&lines] { ++lines; }, block_size);
         } else {
             char line[kLineBufferSize];
             while (input.read_line(line)) {
@@ -92,9 +94,16 @@ TEST(LineBlocks, GiveWhatTheLineByLineReadingGives) {
     for (const Case& c : cases) {
         TempDir dir;
         testing::write_file(dir / "f", c.bytes);
-        const std::string by_line = run_loop(dir / "f", false);
-        EXPECT_EQ(run_loop(dir / "f", true), by_line) << c.name;
-        EXPECT_GT(c.bytes.size(), 4u << 17) << c.name;  // several blocks
+        const std::string by_line = run_loop(dir / "f", 0);
+        EXPECT_EQ(run_loop(dir / "f", kLineBlockSize), by_line) << c.name;
+        // Small blocks end on every kind of line, and a line outgrows them.
+        EXPECT_EQ(run_loop(dir / "f", 100), by_line) << c.name;
+        EXPECT_EQ(run_loop(dir / "f", 4099), by_line) << c.name;
+        // Without a thread each block is read when it is handed over.
+        force_inline_tasks(true);
+        EXPECT_EQ(run_loop(dir / "f", kLineBlockSize), by_line) << c.name << ", no thread";
+        force_inline_tasks(false);
+        EXPECT_GT(c.bytes.size(), 4u * kLineBlockSize) << c.name;  // several blocks
     }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "in_process.h"
+#include "platform/worker_thread.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -195,9 +196,12 @@ TEST(MeshReport, IncompleteFacetsAreReportedAndLeftOut) {
     EXPECT_FALSE(got.closed);
 }
 
-// Blocks tallied on the second thread give the figures of one thread, also
-// when the report is asked midway and goes on.
-TEST(MeshReport, SameFiguresAsATallyOnOneThread) {
+// Blocks tallied on the worker thread give the figures of one thread, also
+// when the report is asked midway and goes on, and also without a thread.
+class MeshReportThreads : public ::testing::TestWithParam<bool> {};
+
+TEST_P(MeshReportThreads, SameFiguresAsATallyOnOneThread) {
+    force_inline_tasks(!GetParam());
     MeshReport report;
     MeshTally tally;
     const int facets = MeshReport::kBlockFacets * 3 + 17;
@@ -233,7 +237,13 @@ TEST(MeshReport, SameFiguresAsATallyOnOneThread) {
     EXPECT_EQ(got.facets, 7);
     EXPECT_GT(got.edges, static_cast<std::uint64_t>(facets));
     EXPECT_GT(got.nonmanifold_edges, 0u);
+    force_inline_tasks(false);
 }
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutAThread, MeshReportThreads, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Threaded" : "Inline");
+                         });
 
 }  // namespace
 }  // namespace trimora::testing

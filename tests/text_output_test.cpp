@@ -7,12 +7,13 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/worker_thread.h"
 #include "run_tool.h"
 
 namespace trimora {
 namespace {
 
-std::string written(void (*write)(TextOutput&)) {
+std::string written_once(void (*write)(TextOutput&)) {
     testing::TempDir dir;
     const std::string path = (dir / "out").string();
     TextOutput out;
@@ -20,6 +21,16 @@ std::string written(void (*write)(TextOutput&)) {
     write(out);
     EXPECT_TRUE(out.close());
     return testing::read_file(path);
+}
+
+// The bytes of a file written by write, the same with the writer's thread as
+// without, when every buffer is finished on the writing thread.
+std::string written(void (*write)(TextOutput&)) {
+    const std::string threaded = written_once(write);
+    force_inline_tasks(true);
+    EXPECT_EQ(written_once(write), threaded) << "without a thread";
+    force_inline_tasks(false);
+    return threaded;
 }
 
 TEST(TextOutput, WritesEveryLfAsCrLf) {

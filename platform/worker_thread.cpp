@@ -1,0 +1,100 @@
+// Workers: a thread started on the first task, a queue in order, and the inline path without threads.
+#include "platform/worker_thread.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <system_error>
+#include <utility>
+
+namespace trimora {
+
+namespace {
+
+bool inline_from_environment() {
+    const char* value = std::getenv("TRIMORA_TEST_NO_THREADS");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+std::atomic<bool>& forced_inline() {
+    static std::atomic<bool> forced{inline_from_environment()};
+    return forced;
+}
+
+}  // namespace
+
+WorkerThread::~WorkerThread() {
+    if (!thread_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    has_task_.notify_one();
+    thread_.join();
+}
+
+std::uint64_t WorkerThread::run(std::function<void()> task) {
+    std::unique_lock lock(mutex_);
+    if (!thread_.joinable() && !threadless_) {
+        if (forced_inline().load(std::memory_order_relaxed)) {
+            threadless_ = true;
+        } else {
+            try {
+                thread_ = std::thread([this] { work(); });
+            } catch (const std::system_error&) {
+                threadless_ = true;
+            } catch (const std::bad_alloc&) {
+                threadless_ = true;
+            }
+        }
+    }
+    const std::uint64_t ticket = ++handed_over_;
+    if (threadless_) {
+        // No thread to be had: the task runs here, now.
+        lock.unlock();
+        task();
+        lock.lock();
+        done_ = ticket;
+        return ticket;
+    }
+    tasks_.push_back(std::move(task));
+    lock.unlock();
+    has_task_.notify_one();
+    return ticket;
+}
+
+void WorkerThread::wait(std::uint64_t ticket) {
+    std::unique_lock lock(mutex_);
+    task_done_.wait(lock, [&] { return done_ >= ticket; });
+}
+
+void WorkerThread::wait_all() {
+    std::unique_lock lock(mutex_);
+    task_done_.wait(lock, [&] { return done_ >= handed_over_; });
+}
+
+bool WorkerThread::has_run(std::uint64_t ticket) {
+    std::lock_guard lock(mutex_);
+    return done_ >= ticket;
+}
+
+// Runs the tasks in order until told to stop with none left.
+void WorkerThread::work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        has_task_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
+        if (tasks_.empty()) return;
+        std::function<void()> task = std::move(tasks_.front());
+        tasks_.pop_front();
+        lock.unlock();
+        task();
+        lock.lock();
+        ++done_;
+        task_done_.notify_all();
+    }
+}
+
+void force_inline_tasks(bool on) { forced_inline().store(on, std::memory_order_relaxed); }
+
+}  // namespace trimora

@@ -183,14 +183,14 @@ int convert_job(const Job& job, const RunSettings& settings, TextOutput& console
     if (!job.refusal.empty()) {
         console.print("%s", job.refusal.c_str());
     } else {
-        const StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
-                                 job.output_is_standard, bytes_read};
-        FacetForm form = settings.form;
         MeshReport report;
-        if (info) form.report = &report;
-        ok = convert_stl(ends, form, console);
+        const StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
+                                 job.output_is_standard, bytes_read, info ? &report : nullptr};
+        const ConversionResult result = convert_stl(ends, settings.form, console);
+        ok = result.status;
         // A file that could not be read to its end has no figures to give.
-        if (info && report.counted()) {
+        if (info && result.read_whole) {
+            report.set_facet_count(result.nfacet);
             const ReportStyle style = settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
             const std::string text = render_report(job.input.c_str(), report.figures(), style);
             if (settings.json && json_line != nullptr) {

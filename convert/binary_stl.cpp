@@ -7,9 +7,8 @@
 #include <system_error>
 
 #include "convert/coordinate.h"
-#include "platform/nan_rules.h"
+#include "mesh/facet_sink.h"
 #include "platform/system.h"
-#include "writers/facet_output.h"
 
 namespace trimora {
 
@@ -109,31 +108,21 @@ const unsigned char* BinaryStlInput::read_record() {
     return record;
 }
 
-int write_binary_facet(FacetOutput& out, const unsigned char* record) {
-    count_one(out.line_number);
-    double x = load_le_float(record);
-    double y = load_le_float(record + 4);
-    double z = load_le_float(record + 8);
-    double xs[3], ys[3], zs[3];
+void read_binary_facet(const unsigned char* record, Facet& facet) {
     for (int i = 0; i < 3; ++i) {
         const unsigned char* vertex = record + 12 + 12 * i;
-        xs[i] = load_le_float(vertex);
-        ys[i] = load_le_float(vertex + 4);
-        zs[i] = load_le_float(vertex + 8);
+        facet.xs[i] = load_le_float(vertex);
+        facet.ys[i] = load_le_float(vertex + 4);
+        facet.zs[i] = load_le_float(vertex + 8);
     }
-    using namespace nan_rules;
+    const double x = load_le_float(record);
+    const double y = load_le_float(record + 4);
+    const double z = load_le_float(record + 8);
     if (x == 0.0 && y == 0.0 && z == 0.0) {
-        const double ax = subtract(xs[1], xs[0]), ay = subtract(ys[1], ys[0]), az = subtract(zs[1], zs[0]);
-        const double bx = subtract(xs[2], xs[0]), by = subtract(ys[2], ys[0]), bz = subtract(zs[2], zs[0]);
-        x = subtract(multiply(ay, bz), multiply(az, by));
-        y = subtract(multiply(az, bx), multiply(ax, bz));
-        z = subtract(multiply(ax, by), multiply(ay, bx));
+        set_vertex_normal(facet);
+    } else {
+        set_unit_normal(facet, x, y, z);
     }
-    // Divided as a facet line's normal is: a degenerate facet's zero normal
-    // becomes NaN components.
-    const double length = vector_length(x, y, z);
-    out.vertex_count = 3;
-    return finish_facet(out, divide(x, length), divide(y, length), divide(z, length), xs, ys, zs);
 }
 
 }  // namespace trimora

@@ -8,7 +8,7 @@
 
 namespace trimora {
 
-struct FacetOutput;
+struct Facet;
 
 // The fixed parts of a binary STL file: an 80-byte header, the little-endian
 // facet count, then one 50-byte record per facet.
@@ -85,11 +85,9 @@ private:
     unsigned char buffer_[kBinaryRecordSize * kRecordsPerBlock];
 };
 
-// Hands one record to finish_facet as a complete facet of three vertices,
-// with its normal made a unit normal. A record whose stored normal is zero,
-// as many exporters leave it, gets the normal of its vertices, (v1 - v0) x
-// (v2 - v0). The line number becomes the record's number, counted from 1.
-// Returns the result of finish_facet.
-int write_binary_facet(FacetOutput& out, const unsigned char* record);
+// The complete facet of one record, with its normal made a unit normal. A
+// record whose stored normal is zero, as many exporters leave it, gets the
+// normal of its vertices (set_vertex_normal).
+void read_binary_facet(const unsigned char* record, Facet& facet);
 
 }  // namespace trimora

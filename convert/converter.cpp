@@ -11,9 +11,10 @@
 #include "platform/same_file.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
-#include "report/mesh_report.h"
 #include "textutil/textutil.h"
+#include "writers/all_edges_output.h"
 #include "writers/facet_output.h"
+#include "writers/wire_output.h"
 
 namespace trimora {
 
@@ -61,6 +62,20 @@ bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& bina
     return true;
 }
 
+// The writer of an output form, writing to file; the mesh report is the
+// caller's own sink.
+std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, TextOutput& console) {
+    if (form.consumer == FacetConsumer::kAllEdges) return std::make_unique<AllEdgesWriter>(file);
+    if (form.consumer == FacetConsumer::kMeshReport) return std::make_unique<NoFacetWriter>();
+    switch (form.output_code) {
+        case kNumberForm:
+        case kTextForm:
+            return std::make_unique<FacetLinesWriter>(file, form.normal_keyword, form.vertex_keyword);
+        case kWireForm: return std::make_unique<WireWriter>(file, console);
+        default: return std::make_unique<NoFacetWriter>();
+    }
+}
+
 }  // namespace
 
 int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console) {
@@ -70,18 +85,20 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     copy_text(kTextSize, output_path, name);
     replace_extension(kTextSize, input_path, "stl");
     replace_extension(kTextSize, output_path, "kpf");
-    return convert_stl({input_path, output_path}, form, console);
+    return convert_stl({input_path, output_path}, form, console).status;
 }
 
-int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console) {
+ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console) {
     const char* input_path = ends.input_path;
     const char* output_path = ends.output_path;
-    auto input = std::make_unique<TextInput>();
+    ConversionResult result;
+    // Written before they are read: no need to clear them.
+    auto input = std::make_unique_for_overwrite<TextInput>();
     // A binary file (told by its size) gives whole facets, not lines.
-    auto binary = std::make_unique<BinaryStlInput>();
+    auto binary = std::make_unique_for_overwrite<BinaryStlInput>();
     if (!open_input(ends, *input, *binary)) {
         console.print("Cannot open file: [%s]\n", input_path);
-        return 0;
+        return result;
     }
     console.print("File open: [%s]\n", input_path);
 
@@ -96,22 +113,17 @@ int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& co
              !file->open(output_path))) {
             console.print("Cannot open file: [%s]\n", output_path);
             input->close();
-            return 0;
+            return result;
         }
         console.print("File open: [%s]\n", output_path);
     }
 
-    auto out = std::make_unique<FacetOutput>();
-    out->output_code = form.output_code;
-    out->normal_keyword = form.normal_keyword;
-    out->vertex_keyword = form.vertex_keyword;
-    out->consumer = form.consumer;
-    out->report = form.report;
-    out->file = file.get();
-    out->console = &console;
-
+    // The run's one sink, chosen here: the caller's report, or a writer made for this run.
+    std::unique_ptr<FacetSink> writer;
+    if (writes_file || ends.report == nullptr) writer = make_writer(form, *file, console);
+    FacetSink& sink = writer ? *writer : *ends.report;
     if (writes_file) write_header(*file, input_path);
-    LineLoop loop{*out, console};
+    LineLoop loop{sink, console};
     bool write_failure_reported = false;
     auto report_write_failure = [&] {
         if (file->failed() && !write_failure_reported) {
@@ -121,8 +133,12 @@ int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& co
     };
     if (binary->is_open()) {
         while (const unsigned char* record = binary->read_record()) {
+            // Each record is a whole facet, numbered as a line would be.
             count_one(loop.nfacet);
-            loop.status = write_binary_facet(*out, record);
+            count_one(loop.line_number);
+            read_binary_facet(record, loop.facet);
+            loop.vertex_count = 3;
+            loop.status = finish_facet(sink, console, loop.vertex_count, loop.line_number, loop.facet);
             report_write_failure();
         }
     } else {
@@ -142,10 +158,11 @@ int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& co
         report_write_failure();
         console.print("File closed: [%s]\n", output_path);
     }
-    // A file read only in part has no figures to give.
-    if (form.report != nullptr && !read_failed) form.report->set_facet_count(loop.nfacet);
     console.print("nfacet = %d\n", loop.nfacet);
-    return write_failure_reported || read_failed ? 0 : loop.status;
+    result.status = write_failure_reported || read_failed ? 0 : loop.status;
+    result.nfacet = loop.nfacet;
+    result.read_whole = !read_failed;
+    return result;
 }
 
 }  // namespace trimora

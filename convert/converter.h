@@ -4,23 +4,23 @@
 #include <atomic>
 #include <cstdint>
 
-#include "writers/facet_consumer.h"
-
 namespace trimora {
 
-class MeshReport;
+class FacetSink;
 class TextOutput;
 
-// How the facets are written: the output code and the two line keywords, and
-// who receives the complete facets.
+// Who receives the complete facets of a run: the output code's writer
+// (facet block, wire frame or none), the wire frame of every distinct edge,
+// or the mesh report, which writes no file.
+enum class FacetConsumer : int { kOutputCodeWriter = 0, kAllEdges = 1, kMeshReport = 2 };
+
+// The one description of a run's output: the output code, the two line
+// keywords (which must outlive the run) and who receives the facets.
 struct FacetForm {
     int output_code;
     const char* normal_keyword;
     const char* vertex_keyword;
     FacetConsumer consumer = FacetConsumer::kOutputCodeWriter;
-    // Receives the figures when the consumer is the mesh report, which opens
-    // and writes no output file; owned by the caller.
-    MeshReport* report = nullptr;
 };
 
 // The two ends of one conversion. A path may have any length; the names
@@ -33,21 +33,32 @@ struct StlConversion {
     bool output_is_standard = false;  // write standard output; output_path only names it
     // Counts the input bytes read, for a progress display; may be null.
     std::atomic<std::uint64_t>* bytes_read = nullptr;
+    // The mesh report that takes the facets when the form's consumer is the
+    // report: no output file is opened or named. Owned by the caller.
+    FacetSink* report = nullptr;
+};
+
+// What a conversion ends with.
+struct ConversionResult {
+    // 1 on success; 0 when a file cannot be opened, read or written or the
+    // last status-setting line reported a problem.
+    int status = 0;
+    int nfacet = 0;
+    // True when the input was opened and read to its end.
+    bool read_whole = false;
 };
 
 // Converts the input into the output, reporting on the console what it
 // opens, every problem with its line number, what it closes and the facet
-// count. The input is never opened for writing. Returns 1 on success, 0 when
-// a file cannot be opened, read or written or the last status-setting line
-// reported a problem.
-int convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console);
+// count. The input is never opened for writing. The facets go to the sink
+// the form chooses, made for this run.
+ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console);
 
 // Converts the file name.stl into name.kpf (the extension is replaced at the
 // first '.'), reporting on the console what it opens, every problem with its
 // line number, what it closes and the facet count. Returns 1 on success, 0
 // when a file cannot be opened, read or written or the last status-setting
-// line reported a problem. For the mesh report the output file is neither
-// named on the console nor opened, and the report gets the facet count.
+// line reported a problem.
 int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console);
 
 }  // namespace trimora

@@ -5,6 +5,7 @@
 #include "convert/coordinate.h"
 #include "platform/nan_rules.h"
 #include "platform/text_output.h"
+#include "writers/facet_output.h"
 #include "textutil/textutil.h"
 
 namespace trimora {
@@ -49,12 +50,12 @@ ParsedLine parse_line(char* text, bool clean) {
 }
 
 void LineLoop::report(const char* format, const char* token) {
-    console.print(format, token, out.line_number);
+    console.print(format, token, line_number);
     status = 0;
 }
 
 void LineLoop::apply(const ParsedLine& line, const char* line_text) {
-    count_one(out.line_number);
+    count_one(line_number);
     const char* text = line.text_at >= 0 ? line_text + line.text_at : nullptr;
     switch (line.word) {
         case kFacet:
@@ -63,25 +64,27 @@ void LineLoop::apply(const ParsedLine& line, const char* line_text) {
                 report("Unexpected code word [%s] on line %d\n", text);
                 return;
             }
-            nx = line.values[0];
-            ny = line.values[1];
-            nz = line.values[2];
+            facet.nx = line.values[0];
+            facet.ny = line.values[1];
+            facet.nz = line.values[2];
             break;
         case kVertex: {
-            const int i = out.vertex_count;
+            const int i = vertex_count;
             if (i >= 3) {
-                console.print("Too many vertices at line %d\n", out.line_number);
+                console.print("Too many vertices at line %d\n", line_number);
                 status = 0;
                 return;
             }
-            xs[i] = line.values[0];
-            ys[i] = line.values[1];
-            zs[i] = line.values[2];
-            out.vertex_count = i + 1;
+            facet.xs[i] = line.values[0];
+            facet.ys[i] = line.values[1];
+            facet.zs[i] = line.values[2];
+            vertex_count = i + 1;
             break;
         }
-        case kEndloop: status = finish_facet(out, nx, ny, nz, xs, ys, zs); break;
-        case kOuter: out.vertex_count = 0; break;
+        case kEndloop:
+            status = finish_facet(sink, console, vertex_count, line_number, facet);
+            break;
+        case kOuter: vertex_count = 0; break;
         case kNoWord:
         case kSolid:
         case kEndfacet:

@@ -5,11 +5,17 @@
 
 #include <cstdint>
 
-#include "writers/facet_output.h"
+#include "mesh/facet_sink.h"
 
 namespace trimora {
 
 class TextOutput;
+
+// Adds one to a counter; past INT_MAX it wraps to INT_MIN as a 32-bit
+// counter does, instead of overflowing (a file of over two billion lines).
+inline void count_one(int& counter) {
+    counter = static_cast<int>(static_cast<unsigned>(counter) + 1u);
+}
 
 // What one line says, found without touching the run's state.
 struct ParsedLine {
@@ -26,15 +32,20 @@ struct ParsedLine {
 // clean says that cleaning would leave the text as it is (is_clean_lower).
 ParsedLine parse_line(char* text, bool clean = false);
 
-// The state of one pass over the input: the facet being collected and the
-// running conversion status.
+// The state of one pass over the input: the counters, the facet being
+// collected and the running conversion status. Complete facets go to the
+// run's sink.
 struct LineLoop {
-    FacetOutput& out;
+    FacetSink& sink;
     TextOutput& console;
     int status = 1;
     int nfacet = 0;
-    double nx = 0.0, ny = 0.0, nz = 1.0;
-    double xs[3] = {}, ys[3] = {}, zs[3] = {};
+    // The number of the line being read, for messages.
+    int line_number = 0;
+    // Vertices collected for the current facet, 0 to 3.
+    int vertex_count = 0;
+    // The last well-formed normal and the vertex buffer.
+    Facet facet;
 
     // Counts the line and acts on what it says; text is what line.text_at counts from.
     void apply(const ParsedLine& line, const char* text);

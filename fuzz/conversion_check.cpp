@@ -48,9 +48,14 @@ Run convert(const std::string& stem, int output_code,
     {
         TextOutput console(stream);
         const bool numbers = output_code == kNumberForm;
-        const FacetForm form{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng", consumer,
-                             report};
-        run.status = convert_stl_file(stem.c_str(), form, console);
+        const FacetForm form{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng", consumer};
+        const std::string input = stem + ".stl";
+        const std::string output = stem + ".kpf";
+        StlConversion ends{input.c_str(), output.c_str()};
+        ends.report = report;
+        const ConversionResult result = convert_stl(ends, form, console);
+        if (report != nullptr && result.read_whole) report->set_facet_count(result.nfacet);
+        run.status = result.status;
         console.flush();
     }
     if (std::fflush(stream) != 0) return {};

@@ -78,14 +78,15 @@ MeshFigures MeshTally::figures() const {
 
 MeshReport::~MeshReport() { tallying_.wait_all(); }
 
-void MeshReport::add_facet(const double* xs, const double* ys, const double* zs) {
+int MeshReport::take_facet(const Facet& facet) {
     if (filling_.empty()) filling_.reserve(kBlockFacets * kFacetValues);
     for (int i = 0; i < 3; ++i) {
-        filling_.push_back(xs[i]);
-        filling_.push_back(ys[i]);
-        filling_.push_back(zs[i]);
+        filling_.push_back(facet.xs[i]);
+        filling_.push_back(facet.ys[i]);
+        filling_.push_back(facet.zs[i]);
     }
     if (filling_.size() == kBlockFacets * kFacetValues) hand_over();
+    return 1;
 }
 
 MeshFigures MeshReport::figures() {

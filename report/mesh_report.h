@@ -6,7 +6,8 @@
 
 #include "platform/worker_thread.h"
 
-#include "writers/edge_set.h"
+#include "mesh/edge_set.h"
+#include "mesh/facet_sink.h"
 
 namespace trimora {
 
@@ -60,22 +61,17 @@ private:
 // until the conversion's thread has waited for it, before the next hand-over
 // and before the figures are read. Without a thread each block is tallied
 // when it is handed over.
-class MeshReport {
+class MeshReport final : public FacetSink {
 public:
     MeshReport() = default;
     ~MeshReport();
     MeshReport(const MeshReport&) = delete;
     MeshReport& operator=(const MeshReport&) = delete;
 
-    // One complete facet, vertex i = (xs[i], ys[i], zs[i]).
-    void add_facet(const double* xs, const double* ys, const double* zs);
+    // Counts one complete facet; its normal is not used. Returns 1.
+    int take_facet(const Facet& facet) override;
     // The facet count of the conversion, which counts incomplete facets too.
-    void set_facet_count(int nfacet) {
-        facets_ = nfacet;
-        counted_ = true;
-    }
-    // True once a conversion read its input to the end and gave its count.
-    bool counted() const { return counted_; }
+    void set_facet_count(int nfacet) { facets_ = nfacet; }
 
     // Waits for every facet handed on to be tallied, then gives the figures.
     MeshFigures figures();
@@ -89,7 +85,6 @@ private:
 
     MeshTally tally_;
     int facets_ = 0;
-    bool counted_ = false;
     std::vector<double> filling_;  // the calling thread's block
     std::vector<double> pending_;  // a full block for the tallying task
     // Declared last: its tasks end before the blocks and the tally go.

@@ -113,7 +113,7 @@ TEST(AllEdges, EveryEdgePastTheLimit) {
         EXPECT_EQ(runs.all_file.substr(0, end), runs.legacy_file.substr(0, end));
         // The report counts the plot lines of the complete frame.
         MeshReport report;
-        convert_in_process(dir / "model", wire_form(FacetConsumer::kMeshReport, &report));
+        convert_in_process(dir / "model", wire_form(FacetConsumer::kMeshReport), &report);
         EXPECT_EQ(report.figures().edges, static_cast<std::uint64_t>(edges));
     }
 }
@@ -137,7 +137,7 @@ TEST(AllEdges, CorpusFiles) {
                 ++compared;
             } else {
                 MeshReport report;
-                convert_in_process(dir / "model", wire_form(FacetConsumer::kMeshReport, &report));
+                convert_in_process(dir / "model", wire_form(FacetConsumer::kMeshReport), &report);
                 EXPECT_EQ(static_cast<std::uint64_t>(count_of(runs.all_file, "\r\nplot ")),
                           report.figures().edges);
                 ++counted;

@@ -1,5 +1,5 @@
 // The shared edge set: point equality, edge direction, use counts, growth.
-#include "writers/edge_set.h"
+#include "mesh/edge_set.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "platform/text_output.h"
-#include "report/mesh_report.h"
+#include "writers/wire_output.h"
 #include "run_tool.h"
 
 namespace trimora {
@@ -23,23 +22,22 @@ protected:
     std::FILE* console_stream = std::tmpfile();
     TextOutput file{file_stream};
     TextOutput console{console_stream};
-    std::unique_ptr<FacetOutput> out = std::make_unique<FacetOutput>();
-    const double xs[3] = {0, 1, 1}, ys[3] = {0, 0, 1}, zs[3] = {0, 0, 0};
+    FacetLinesWriter text{file, "nrml", "trng"};
+    std::unique_ptr<WireWriter> wire = std::make_unique<WireWriter>(file, console);
+    NoFacetWriter none;
+    const Facet facet{0, 0, -1, {0, 1, 1}, {0, 0, 1}, {0, 0, 0}};
 
-    FinishFacet() {
-        out->file = &file;
-        out->console = &console;
-        out->line_number = 7;
-    }
     ~FinishFacet() override {
         std::fclose(file_stream);
         std::fclose(console_stream);
     }
     int finish(int form, int vertices) {
-        out->output_code = form;
-        out->vertex_count = vertices;
-        const int result = finish_facet(*out, 0, 0, -1, xs, ys, zs);
-        EXPECT_EQ(out->vertex_count, 0);
+        FacetSink& sink = form == kTextForm ? static_cast<FacetSink&>(text)
+                          : form == kWireForm ? static_cast<FacetSink&>(*wire)
+                                              : none;
+        int vertex_count = vertices;
+        const int result = finish_facet(sink, console, vertex_count, 7, facet);
+        EXPECT_EQ(vertex_count, 0);
         file.flush();
         console.flush();
         return result;
@@ -72,14 +70,6 @@ TEST_F(FinishFacet, WrongCountIsReportedInEveryForm) {
     EXPECT_EQ(stream_text(console_stream),
               "Wrong number of vertices [2] at line 7\r\nWrong number of vertices [0] at line 7\r\n"
               "Wrong number of vertices [1] at line 7\r\n");
-}
-
-TEST(CountOne, WrapsLikeA32BitCounter) {
-    int counter = INT_MAX - 1;
-    count_one(counter);
-    EXPECT_EQ(counter, INT_MAX);
-    count_one(counter);
-    EXPECT_EQ(counter, INT_MIN);
 }
 
 }  // namespace

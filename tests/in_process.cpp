@@ -1,4 +1,4 @@
-// Running convert_stl_file in the test process with its console in a temporary file.
+// Running a conversion in the test process with its console in a temporary file.
 #include "in_process.h"
 
 #include <cstdio>
@@ -9,12 +9,19 @@
 
 namespace trimora::testing {
 
-InProcessRun convert_in_process(const std::filesystem::path& stem, const FacetForm& form) {
+InProcessRun convert_in_process(const std::filesystem::path& stem, const FacetForm& form,
+                                MeshReport* report) {
     std::FILE* stream = std::tmpfile();
     InProcessRun run{"", 0};
+    const std::string input = stem.string() + ".stl";
+    const std::string output = stem.string() + ".kpf";
+    StlConversion ends{input.c_str(), output.c_str()};
+    ends.report = report;
     {
         TextOutput console(stream);
-        run.result = convert_stl_file(stem.string().c_str(), form, console);
+        const ConversionResult result = convert_stl(ends, form, console);
+        if (report != nullptr && result.read_whole) report->set_facet_count(result.nfacet);
+        run.result = result.status;
         console.flush();
     }
     run.console = stream_text(stream);
@@ -22,8 +29,6 @@ InProcessRun convert_in_process(const std::filesystem::path& stem, const FacetFo
     return run;
 }
 
-FacetForm wire_form(FacetConsumer consumer, MeshReport* report) {
-    return FacetForm{kWireForm, "nrml", "trng", consumer, report};
-}
+FacetForm wire_form(FacetConsumer consumer) { return FacetForm{kWireForm, "nrml", "trng", consumer}; }
 
 }  // namespace trimora::testing

@@ -11,6 +11,7 @@
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "platform/worker_thread.h"
+#include "writers/wire_output.h"
 #include "run_tool.h"
 
 namespace trimora {
@@ -26,11 +27,8 @@ std::string run_loop(const std::filesystem::path& path, int block_size) {
     {
         TextOutput file(file_stream);
         TextOutput console(console_stream);
-        auto out = std::make_unique<FacetOutput>();
-        out->output_code = kWireForm;
-        out->file = &file;
-        out->console = &console;
-        LineLoop loop{*out, console};
+        auto wire = std::make_unique<WireWriter>(file, console);
+        LineLoop loop{*wire, console};
         TextInput input;
         EXPECT_TRUE(input.open(testing::utf8(path).c_str()));
         int lines = 0;
@@ -44,7 +42,7 @@ std::string run_loop(const std::filesystem::path& path, int block_size) {
             }
         }
         console.print("status %d, facets %d, lines %d/%d\n", loop.status, loop.nfacet, lines,
-                      out->line_number);
+                      loop.line_number);
     }
     const std::string text = testing::stream_text(console_stream) + "--\n" + testing::stream_text(file_stream);
     std::fclose(console_stream);

@@ -123,7 +123,7 @@ TEST(MeshReport, HandFiguresFromAsciiAndBinaryFiles) {
                        binary ? binary_stl("mesh", row.facets) : ascii_twin(row.facets));
             MeshReport report;
             const InProcessRun run =
-                convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport, &report));
+                convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport), &report);
             EXPECT_EQ(run.result, 1);
             expect_figures(report.figures(), row);
             // The report writes no file and names none.
@@ -146,7 +146,7 @@ TEST(MeshReport, BinaryFloatsWidenedAndNanKeptOutOfTheBounds) {
     TempDir dir;
     write_file(dir / "mesh.stl", binary_stl("mesh", facets));
     MeshReport report;
-    convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport, &report));
+    convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport), &report);
     const MeshFigures got = report.figures();
     EXPECT_EQ(got.facets, 2);
     EXPECT_EQ(got.vertices, 4u);
@@ -168,7 +168,7 @@ TEST(MeshReport, InfiniteCoordinatesBoundTheMesh) {
                "solid s\nfacet normal 0 0 1\nouter loop\nvertex 1e999 0 0\nvertex 0 1 0\n"
                "vertex 0 0 -1e999\nendloop\nendfacet\nendsolid s\n");
     MeshReport report;
-    convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport, &report));
+    convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport), &report);
     const MeshFigures got = report.figures();
     const double inf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(got.max[0], inf);
@@ -186,7 +186,7 @@ TEST(MeshReport, IncompleteFacetsAreReportedAndLeftOut) {
                "vertex 0 1 0\nendloop\nendfacet\nendsolid s\n");
     MeshReport report;
     const InProcessRun run =
-        convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport, &report));
+        convert_in_process(dir / "mesh", wire_form(FacetConsumer::kMeshReport), &report);
     EXPECT_NE(run.console.find("Wrong number of vertices [2] at line 6\r\n"), std::string::npos);
     const MeshFigures got = report.figures();
     EXPECT_EQ(got.facets, 2);
@@ -207,11 +207,11 @@ TEST_P(MeshReportThreads, SameFiguresAsATallyOnOneThread) {
     const int facets = MeshReport::kBlockFacets * 3 + 17;
     auto add = [&](int n) {
         // A strip of facets with some repeated points and some -0.0.
-        const double xs[3] = {n * 0.5, n * 0.5 + 0.5, n % 97 == 0 ? -0.0 : n * 0.5};
-        const double ys[3] = {0, 0, 1};
-        const double zs[3] = {n % 5 * 0.25, 0, -0.0};
-        report.add_facet(xs, ys, zs);
-        const double points[9] = {xs[0], ys[0], zs[0], xs[1], ys[1], zs[1], xs[2], ys[2], zs[2]};
+        const Facet f{0, 0, 1, {n * 0.5, n * 0.5 + 0.5, n % 97 == 0 ? -0.0 : n * 0.5}, {0, 0, 1},
+                      {n % 5 * 0.25, 0, -0.0}};
+        report.take_facet(f);
+        const double points[9] = {f.xs[0], f.ys[0], f.zs[0], f.xs[1], f.ys[1], f.zs[1],
+                                  f.xs[2], f.ys[2], f.zs[2]};
         tally.add_facet(points);
     };
     auto expect_same = [](const MeshFigures& got, const MeshFigures& want) {

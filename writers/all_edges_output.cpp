@@ -1,23 +1,21 @@
-// Complete wire-frame edges, found in the shared edge set.
+// Complete wire-frame edges, found in the edge set.
 #include "writers/all_edges_output.h"
 
 #include <cstdint>
 
 #include "platform/text_output.h"
-#include "writers/wire_output.h"
 
 namespace trimora {
 
-int write_facet_all_edges(FacetOutput& out, double /*nx*/, double /*ny*/, double /*nz*/,
-                          const double* xs, const double* ys, const double* zs) {
-    out.file->write_newline();
-    const std::uint32_t ids[3] = {out.all_edges.vertex_id(xs[0], ys[0], zs[0]),
-                                  out.all_edges.vertex_id(xs[1], ys[1], zs[1]),
-                                  out.all_edges.vertex_id(xs[2], ys[2], zs[2])};
+int AllEdgesWriter::write_facet_all_edges(const Facet& f) {
+    file_.write_newline();
+    const std::uint32_t ids[3] = {edges_.vertex_id(f.xs[0], f.ys[0], f.zs[0]),
+                                  edges_.vertex_id(f.xs[1], f.ys[1], f.zs[1]),
+                                  edges_.vertex_id(f.xs[2], f.ys[2], f.zs[2])};
     for (int i = 0; i < 3; ++i) {
         const int j = i == 2 ? 0 : i + 1;
-        if (out.all_edges.add_edge_use(ids[i], ids[j]) == 1) {
-            draw_edge(out, xs[i], ys[i], zs[i], xs[j], ys[j], zs[j]);
+        if (edges_.add_edge_use(ids[i], ids[j]) == 1) {
+            pen_.draw_edge(f.xs[i], f.ys[i], f.zs[i], f.xs[j], f.ys[j], f.zs[j]);
         }
     }
     return 1;

@@ -1,45 +1,33 @@
-// Facet dispatch by output form, and the KPF facet block writer.
+// The vertex-count check at the end of each facet, and the KPF facet block writer.
 #include "writers/facet_output.h"
 
 #include "platform/text_output.h"
-#include "report/mesh_report.h"
-#include "writers/all_edges_output.h"
-#include "writers/wire_output.h"
 
 namespace trimora {
 
-int finish_facet(FacetOutput& out, double nx, double ny, double nz, const double* xs,
-                 const double* ys, const double* zs) {
+int finish_facet(FacetSink& sink, TextOutput& console, int& vertex_count, int line_number,
+                 const Facet& facet) {
     int result = 0;
-    if (out.vertex_count == 3) {
-        if (out.consumer == FacetConsumer::kAllEdges) {
-            result = write_facet_all_edges(out, nx, ny, nz, xs, ys, zs);
-        } else if (out.consumer == FacetConsumer::kMeshReport) {
-            if (out.report != nullptr) out.report->add_facet(xs, ys, zs);
-            result = 1;
-        } else if (out.output_code == kNumberForm || out.output_code == kTextForm) {
-            result = write_facet_lines(out, nx, ny, nz, xs, ys, zs);
-        } else if (out.output_code == kWireForm) {
-            result = write_facet_edges(out, nx, ny, nz, xs, ys, zs);
-        }
-        // With no form selected nothing is converted, and the run must not
-        // look like a success.
+    if (vertex_count == 3) {
+        result = sink.take_facet(facet);
     } else {
-        out.console->print("Wrong number of vertices [%d] at line %d\n", out.vertex_count,
-                           out.line_number);
+        console.print("Wrong number of vertices [%d] at line %d\n", vertex_count, line_number);
     }
-    out.vertex_count = 0;
+    vertex_count = 0;
     return result;
 }
 
-int write_facet_lines(FacetOutput& out, double nx, double ny, double nz, const double* xs,
-                      const double* ys, const double* zs) {
-    TextOutput& file = *out.file;
+void write_facet_lines(TextOutput& file, const char* normal_keyword, const char* vertex_keyword,
+                       const Facet& facet) {
     file.write_newline();
-    for (int i = 0; i < out.vertex_count; ++i) {
-        file.write_point_line(out.normal_keyword, nx, ny, nz);
-        file.write_point_line(out.vertex_keyword, xs[i], ys[i], zs[i]);
+    for (int i = 0; i < 3; ++i) {
+        file.write_point_line(normal_keyword, facet.nx, facet.ny, facet.nz);
+        file.write_point_line(vertex_keyword, facet.xs[i], facet.ys[i], facet.zs[i]);
     }
+}
+
+int FacetLinesWriter::take_facet(const Facet& facet) {
+    write_facet_lines(file_, normal_keyword_, vertex_keyword_, facet);
     return 1;
 }
 

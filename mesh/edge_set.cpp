@@ -1,5 +1,5 @@
 // Point ids and undirected edge use counts, by open addressing with linear probing.
-#include "writers/edge_set.h"
+#include "mesh/edge_set.h"
 
 #include <cstring>
 #include <new>

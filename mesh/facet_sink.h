@@ -1,0 +1,24 @@
+// A complete facet, and the one receiver of a run's facets: an output form's writer or the mesh report.
+#pragma once
+
+namespace trimora {
+
+// A facet with its three vertices: the unit normal (nx, ny, nz) and vertex i
+// at (xs[i], ys[i], zs[i]), in the order the input gave them.
+struct Facet {
+    double nx = 0.0, ny = 0.0, nz = 1.0;
+    double xs[3] = {}, ys[3] = {}, zs[3] = {};
+};
+
+// Each run chooses one sink when it starts and hands it every complete facet
+// in input order. A sink owns what its form needs (a line list, an edge set,
+// a worker thread) and writes only through what it was given.
+class FacetSink {
+public:
+    virtual ~FacetSink() = default;
+    // Takes one complete facet. Returns 1 when the form takes facets, 0 when
+    // it takes none (the NULL form), which a run must not count a success.
+    virtual int take_facet(const Facet& facet) = 0;
+};
+
+}  // namespace trimora

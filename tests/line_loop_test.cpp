@@ -1,0 +1,20 @@
+// The counters of the code-word loop.
+#include "convert/line_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace trimora {
+namespace {
+
+TEST(CountOne, WrapsLikeA32BitCounter) {
+    int counter = INT_MAX - 1;
+    count_one(counter);
+    EXPECT_EQ(counter, INT_MAX);
+    count_one(counter);
+    EXPECT_EQ(counter, INT_MIN);
+}
+
+}  // namespace
+}  // namespace trimora

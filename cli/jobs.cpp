@@ -18,12 +18,12 @@
 #include <vector>
 
 #include "cli/progress.h"
-#include "driver/output_code.h"
 #include "platform/system.h"
-#include "platform/worker_thread.h"
 #include "platform/text_output.h"
+#include "platform/worker_thread.h"
 #include "report/mesh_report.h"
 #include "report/report_text.h"
+#include "usage/tool_texts.h"
 
 namespace trimora {
 

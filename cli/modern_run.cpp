@@ -11,10 +11,9 @@
 #include "cli/jobs.h"
 #include "cli/options.h"
 #include "cli/output_names.h"
-#include "driver/command_line.h"
-#include "driver/output_code.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
+#include "usage/tool_texts.h"
 #include "writers/facet_output.h"
 
 namespace trimora {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "driver/output_code.h"
+#include "usage/tool_texts.h"
 #include "writers/facet_output.h"
 
 namespace trimora {

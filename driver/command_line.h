@@ -24,12 +24,6 @@ struct CommandLine {
 // when that fails. Further arguments are ignored.
 int run_command_line(int argc, const char* const* argv, TextOutput& console);
 
-// The banner line: program name, version and release date.
-void print_banner(TextOutput& console);
-
-// The legacy help text, one console write per line.
-void print_help(TextOutput& console);
-
 // Chooses the output code and keywords from the first word of the output-form
 // argument, reports the code and runs the conversion. Returns 1 when the
 // conversion succeeded, 0 otherwise.

@@ -1,4 +1,4 @@
-// The output form chosen by the second command-line argument.
+// What both command lines print about the tool: the banner, the help, the output-code words and line.
 #pragma once
 
 #include "convert/converter.h"
@@ -6,6 +6,12 @@
 namespace trimora {
 
 class TextOutput;
+
+// The banner line: program name, version and release date.
+void print_banner(TextOutput& console);
+
+// The help text of the two-word command line, one console write per line.
+void print_help(TextOutput& console);
 
 // The output code of a lower-case word: TEXT for the empty word, "text",
 // "trng" and "nrml"; NUMBER for "number" and "numb"; WIRE for "wire"; NULL for

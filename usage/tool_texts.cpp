@@ -1,0 +1,83 @@
+// The banner, the help text, the output-code words and the output-code line.
+#include "usage/tool_texts.h"
+
+#include <cstring>
+
+#include "convert/identity.h"
+#include "platform/text_output.h"
+#include "writers/facet_output.h"
+
+namespace trimora {
+
+namespace {
+
+// One console write per line, as the help has always been printed.
+constexpr const char* kHelpLines[] = {
+    "%s converts an STL file into one in KPF or VQ format.\n",
+    "\n",
+    "An STL file consists of triangular facets over a component.\n",
+    "The KPF format is used by the constraint modeller. A set of\n",
+    "facets cane be read by the modeller and displayed to show\n",
+    "an object as a facetted surface. This form of file can also\n",
+    "be used as a shape file in conjunction with Q7 geometric\n",
+    "algebra procedures. In the latter case, the file extension\n",
+    "needs to be changed to shp.\n",
+    "\n",
+    "An option has now been added to output a wire-frame version\n",
+    "of the straight edges in VQ format.\n",
+    "\n",
+    "After the command name, the first argument is the name of\n",
+    "the STL file. The next argument (if present) is used to\n",
+    "specify the form of the output.\n",
+    "If the output is a KPF file with facets, it says whether\n",
+    "this should use the numbers 4 and 5 to indicate trng and\n",
+    "nrml command, or whether these text strings should be used\n",
+    "instead (default).\n",
+    "If the second argument is wire, then output is as a set of\n",
+    "move and plot commands to give the edges of the shape.\n",
+    "\n",
+    "Usage:  trimora <filename> [text/numb/wire]\n",
+};
+
+}  // namespace
+
+void print_banner(TextOutput& console) {
+    console.print("%s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
+}
+
+void print_help(TextOutput& console) {
+    for (const char* line : kHelpLines) console.print(line, kProgramName);
+}
+
+int output_code_from_word(const char* word) {
+    if (word == nullptr) return kNullForm;
+    struct Entry {
+        const char* word;
+        int code;
+    };
+    static constexpr Entry kWords[] = {
+        {"", kTextForm},   {"text", kTextForm}, {"number", kNumberForm}, {"numb", kNumberForm},
+        {"trng", kTextForm}, {"nrml", kTextForm}, {"wire", kWireForm},
+    };
+    for (const Entry& entry : kWords) {
+        if (std::strcmp(word, entry.word) == 0) return entry.code;
+    }
+    return kNullForm;
+}
+
+FacetForm facet_form_of(int output_code) {
+    const bool numbers = output_code == kNumberForm;
+    return FacetForm{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng"};
+}
+
+void report_output_code(TextOutput& console, int output_code) {
+    switch (output_code) {
+        case kNullForm: console.print("output_code = NULL [%d]\n", output_code); break;
+        case kNumberForm: console.print("output_code = NUMBER [%d]\n", output_code); break;
+        case kTextForm: console.print("output_code = TEXT [%d]\n", output_code); break;
+        case kWireForm: console.print("output_code = WIRE [%d]\n", output_code); break;
+        default: console.print("output_code = UNDEFINED [%d]\n", output_code); break;
+    }
+}
+
+}  // namespace trimora

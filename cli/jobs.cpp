@@ -88,7 +88,8 @@ public:
             std::string json_line;
             int ok = 0;
             {
-                TextOutput console(report);
+                MemorySink memory(report);
+                TextOutput console(memory);
                 ok = convert_job(jobs_[index], settings_, console, &slot.bytes_read, &json_line);
                 console.close();
             }

@@ -49,7 +49,7 @@ ParsedLine parse_line(char* text, bool clean) {
     return parsed;
 }
 
-void LineLoop::report(const char* format, const char* token) {
+void LineLoop::report(CheckedFormat<const char*, int> format, const char* token) {
     console.print(format, token, line_number);
     status = 0;
 }

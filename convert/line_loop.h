@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "mesh/facet_sink.h"
+#include "platform/checked_format.h"
 
 namespace trimora {
 
@@ -36,6 +37,9 @@ ParsedLine parse_line(char* text, bool clean = false);
 // collected and the running conversion status. Complete facets go to the
 // run's sink.
 struct LineLoop {
+    LineLoop(FacetSink& facet_sink, TextOutput& console_output)
+        : sink(facet_sink), console(console_output) {}
+
     FacetSink& sink;
     TextOutput& console;
     int status = 1;
@@ -53,7 +57,7 @@ struct LineLoop {
     void line(char* text) { apply(parse_line(text), text); }
 
 private:
-    void report(const char* format, const char* token);
+    void report(CheckedFormat<const char*, int> format, const char* token);
 };
 
 }  // namespace trimora

@@ -1,4 +1,4 @@
-// Text-mode output: CR LF line ends, the print dialect, failed writes.
+// Text-mode output: CR LF line ends, the message conversions, failed writes.
 #include "platform/text_output.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +38,15 @@ TEST(TextOutput, WritesEveryLfAsCrLf) {
     EXPECT_EQ(written([](TextOutput& out) { out.write("\r\n"); }), "\r\r\n");
 }
 
-TEST(TextOutput, PrintsTheDialect) {
+TEST(TextOutput, PrintsTheMessageConversions) {
     EXPECT_EQ(written([](TextOutput& out) {
                   out.print("%s %lf %lf %lf\n", "nrml", 0.0, -0.0, -1.0);
                   out.print("Wrong number of vertices [%d] at line %d\n", 2, INT_MIN);
-                  out.print("[%s][%s]%d%%\n", "", static_cast<const char*>(nullptr), INT_MAX);
+                  out.print("[%s][%s]%d\n", "", static_cast<const char*>(nullptr), INT_MAX);
               }),
               "nrml 0.000000 -0.000000 -1.000000\r\n"
               "Wrong number of vertices [2] at line -2147483648\r\n"
-              "[][]2147483647%%\r\n");
+              "[][]2147483647\r\n");
 }
 
 TEST(TextOutput, LargeOutputSurvivesTheBuffer) {

@@ -11,9 +11,9 @@ namespace trimora {
 
 namespace {
 
-// One console write per line, as the help has always been printed.
+// After the first line, which names the program: one console write per line,
+// as the help has always been printed.
 constexpr const char* kHelpLines[] = {
-    "%s converts an STL file into one in KPF or VQ format.\n",
     "\n",
     "An STL file consists of triangular facets over a component.\n",
     "The KPF format is used by the constraint modeller. A set of\n",
@@ -46,7 +46,8 @@ void print_banner(TextOutput& console) {
 }
 
 void print_help(TextOutput& console) {
-    for (const char* line : kHelpLines) console.print(line, kProgramName);
+    console.print("%s converts an STL file into one in KPF or VQ format.\n", kProgramName);
+    for (const char* line : kHelpLines) console.write(line);
 }
 
 int output_code_from_word(const char* word) {

@@ -105,7 +105,7 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     // A name with no room for the extension gives both paths the same text,
     // and links can make two texts one file: never open the input for writing.
     auto file = ends.output_is_standard ? std::make_unique<TextOutput>(stdout)
-                                        : std::make_unique<TextOutput>();
+                                        : std::make_unique_for_overwrite<TextOutput>();
     const bool writes_file = form.consumer != FacetConsumer::kMeshReport;
     if (writes_file) {
         if (!ends.output_is_standard &&

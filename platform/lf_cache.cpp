@@ -3,13 +3,48 @@
 
 #include <bit>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "platform/format_lf.h"
 
 namespace trimora {
 
+namespace {
+
+// Caches kept between files: as many as files are written at once, and no
+// more than a few.
+constexpr std::size_t kMostKept = 8;
+
+std::mutex kept_mutex;
+std::vector<std::unique_ptr<LfCache>>& kept_caches() {
+    static std::vector<std::unique_ptr<LfCache>> kept;
+    return kept;
+}
+
+}  // namespace
+
 LfCache::LfCache() {
     for (Slot& slot : slots_) slot.size = 0;
+}
+
+std::unique_ptr<LfCache> LfCache::take() {
+    {
+        const std::lock_guard lock(kept_mutex);
+        auto& kept = kept_caches();
+        if (!kept.empty()) {
+            std::unique_ptr<LfCache> cache = std::move(kept.back());
+            kept.pop_back();
+            return cache;
+        }
+    }
+    return std::make_unique<LfCache>();
+}
+
+void LfCache::give_back(std::unique_ptr<LfCache> cache) {
+    const std::lock_guard lock(kept_mutex);
+    auto& kept = kept_caches();
+    if (cache && kept.size() < kMostKept) kept.push_back(std::move(cache));
 }
 
 int LfCache::format(double value, char* out) {

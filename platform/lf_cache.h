@@ -3,12 +3,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace trimora {
 
+// What it remembers stays true for any file, so one cache serves file after
+// file: take() gives one back from the files before, and the caller returns
+// it with give_back() when its file is written.
 class LfCache {
 public:
     LfCache();
+
+    // A cache, kept from an earlier file when there is one; any thread.
+    static std::unique_ptr<LfCache> take();
+    // Keeps the cache for a later file; any thread.
+    static void give_back(std::unique_ptr<LfCache> cache);
+
     // The same text as format_lf, taken from the memory when the value was
     // formatted lately. out has room for kLfBufferSize characters.
     int format(double value, char* out);

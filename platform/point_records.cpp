@@ -2,6 +2,7 @@
 #include "platform/point_records.h"
 
 #include <cstring>
+#include <utility>
 
 #include "platform/byte_sink.h"
 
@@ -58,10 +59,13 @@ RecordWriter::RecordWriter(ByteSink& sink, std::size_t buffer_size)
       // Written before they are read: no need to clear them.
       spare_(std::make_unique_for_overwrite<char[]>(buffer_size)),
       expanded_(std::make_unique_for_overwrite<char[]>(kExpandedSize)),
-      numbers_(std::make_unique<LfCache>()),
+      numbers_(LfCache::take()),
       other_(spare_.get()) {}
 
-RecordWriter::~RecordWriter() { finish(); }
+RecordWriter::~RecordWriter() {
+    finish();
+    LfCache::give_back(std::move(numbers_));
+}
 
 char* RecordWriter::hand_over(char* buffer, std::size_t size) {
     const std::uint64_t ticket = worker_.run([this, buffer, size] {
@@ -73,6 +77,12 @@ char* RecordWriter::hand_over(char* buffer, std::size_t size) {
     other_ = buffer;
     other_ticket_ = ticket;
     return next;
+}
+
+void RecordWriter::write_last(const char* buffer, std::size_t size) {
+    // Nothing follows to overlap with: a small file starts no thread at all.
+    worker_.wait_all();
+    if (!failed() && !write_block(buffer, size)) failed_.store(true, std::memory_order_relaxed);
 }
 
 bool RecordWriter::finish() {

@@ -55,6 +55,9 @@ public:
     // alone from now on, and returns the buffer to fill next: the other one,
     // once it is written. The first call gives the writer's own second buffer.
     char* hand_over(char* buffer, std::size_t size);
+    // Finishes and writes the last buffer on this thread, after every buffer
+    // before it.
+    void write_last(const char* buffer, std::size_t size);
     // Waits until every buffer is written; false when a write failed.
     bool finish();
     bool failed() const { return failed_.load(std::memory_order_relaxed); }

@@ -30,7 +30,8 @@ bool TextOutput::open(const char* path) {
 }
 
 bool TextOutput::close() {
-    flush();
+    hand_over(true);
+    if (!records_ && sink_ != nullptr && !failed_ && !sink_->flush()) failed_ = true;
     if (records_) {
         if (!records_->finish()) failed_ = true;
         records_.reset();
@@ -45,9 +46,11 @@ bool TextOutput::close() {
     return !failed_;
 }
 
-void TextOutput::hand_over() {
+void TextOutput::hand_over(bool last) {
     if (used_ > 0 && sink_ != nullptr && !failed()) {
-        if (records_) {
+        if (records_ && last) {
+            records_->write_last(buffer_, static_cast<std::size_t>(used_));
+        } else if (records_) {
             buffer_ = records_->hand_over(buffer_, static_cast<std::size_t>(used_));
         } else if (!sink_->write(buffer_, static_cast<std::size_t>(used_))) {
             failed_ = true;

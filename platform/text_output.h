@@ -81,8 +81,9 @@ private:
         if (used_ + n > kBufferSize) hand_over();
         return buffer_ + used_;
     }
-    // Passes the filled buffer on to the sink or the record writer.
-    void hand_over();
+    // Passes the filled buffer on to the sink or the record writer; last
+    // when nothing more will be written.
+    void hand_over(bool last = false);
     void write_raw(const char* bytes, int n);
 
     static constexpr int kBufferSize = 1 << 17;

@@ -49,5 +49,19 @@ TEST(LfCache, AgreesWithTheFormatterUnderCollisions) {
     }
 }
 
+// A cache given back by one file and taken by the next is the same memory,
+// and what it remembers from the first file is still the formatter's text.
+TEST(LfCache, KeptFromOneFileForTheNext) {
+    std::unique_ptr<LfCache> first = LfCache::take();
+    EXPECT_EQ(cached(*first, 2.5), direct(2.5));
+    const LfCache* address = first.get();
+    LfCache::give_back(std::move(first));
+    std::unique_ptr<LfCache> next = LfCache::take();
+    EXPECT_EQ(next.get(), address);
+    EXPECT_EQ(cached(*next, 2.5), direct(2.5));
+    EXPECT_EQ(cached(*next, -0.0), direct(-0.0));
+    LfCache::give_back(std::move(next));
+}
+
 }  // namespace
 }  // namespace trimora

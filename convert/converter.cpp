@@ -142,7 +142,8 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
             report_write_failure();
         }
     } else {
-        read_lines(*input, loop, report_write_failure);
+        read_lines(*input, loop, report_write_failure,
+                   ends.line_block_size > 0 ? ends.line_block_size : kLineBlockSize);
     }
     // A read error ends the loop like the end of the file: the output is then
     // incomplete, and the run must not look like a success.

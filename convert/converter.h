@@ -36,6 +36,9 @@ struct StlConversion {
     // The mesh report that takes the facets when the form's consumer is the
     // report: no output file is opened or named. Owned by the caller.
     FacetSink* report = nullptr;
+    // The bytes of a block of ASCII lines; 0 for the usual size. Fuzzing
+    // sets small blocks to reach their edges.
+    int line_block_size = 0;
 };
 
 // What a conversion ends with.

@@ -14,7 +14,9 @@ namespace trimora::fuzz {
 // The whole conversion of the bytes as an STL file, in every output form.
 std::string check_conversion(const std::uint8_t* data, std::size_t size);
 
-// The line reader against a reference text-mode translation of the bytes.
+// The line reader against a reference text-mode translation of the bytes, and
+// the code-word loop over lines read in blocks of several sizes against the
+// loop over lines read one by one.
 std::string check_text_input(const std::uint8_t* data, std::size_t size);
 
 // Number reading against the C library's strtod, and the "%lf" text of the

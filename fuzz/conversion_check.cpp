@@ -35,6 +35,10 @@ std::FILE* console_file() {
     return file;
 }
 
+// The block size of the ASCII line reading, small enough that short inputs
+// span several blocks; chosen anew for every input.
+int block_size = 0;
+
 Run convert(const std::string& stem, int output_code,
             FacetConsumer consumer = FacetConsumer::kOutputCodeWriter, MeshReport* report = nullptr) {
     std::FILE* stream = console_file();
@@ -53,6 +57,7 @@ Run convert(const std::string& stem, int output_code,
         const std::string output = stem + ".kpf";
         StlConversion ends{input.c_str(), output.c_str()};
         ends.report = report;
+        ends.line_block_size = block_size;
         const ConversionResult result = convert_stl(ends, form, console);
         if (report != nullptr && result.read_whole) report->set_facet_count(result.nfacet);
         run.status = result.status;
@@ -232,6 +237,8 @@ std::string check_conversion(const std::uint8_t* data, std::size_t size) {
     const std::string stem = folder + "/in";
     const std::string input(reinterpret_cast<const char*>(data), size);
     if (!write_bytes(stem + ".stl", input)) return "cannot write the input file";
+    // Blocks of 1 to 512 bytes, the usual size for one input in eight.
+    block_size = size > 0 && data[size - 1] % 8 == 0 ? 0 : 1 + (size > 0 ? data[size / 2] : 0) * 2;
 
     static constexpr int kCodes[] = {kNullForm, kNumberForm, kTextForm, kWireForm};
     Run runs[4];

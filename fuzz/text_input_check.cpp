@@ -1,12 +1,18 @@
-// The line reader against an independent text-mode translation and piece split of the same bytes.
+// The line reader against an independent text-mode translation and piece split of the same bytes,
+// and the reading in blocks against the reading line by line.
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "convert/line_blocks.h"
+#include "convert/line_loop.h"
 #include "fuzz/checks.h"
 #include "fuzz/scratch_dir.h"
+#include "platform/byte_sink.h"
 #include "platform/text_input.h"
+#include "platform/text_output.h"
+#include "writers/facet_output.h"
 
 namespace trimora::fuzz {
 
@@ -76,6 +82,36 @@ private:
     int pieces_ = 0;
 };
 
+// The console and the TEXT facets of the code-word loop over the file, read
+// line by line (block_size 0) or in blocks of block_size bytes.
+std::string loop_output(const std::string& path, int block_size) {
+    std::string console_text;
+    std::string file_text;
+    {
+        MemorySink console_sink(console_text);
+        MemorySink file_sink(file_text);
+        TextOutput console(console_sink);
+        TextOutput file(file_sink);
+        FacetLinesWriter facets(file, "nrml", "trng");
+        LineLoop loop(facets, console);
+        auto input = std::make_unique<TextInput>();
+        if (!input->open(path.c_str())) return "cannot open the input file";
+        int lines = 0;
+        if (block_size > 0) {
+            read_lines(*input, loop, [&lines] { ++lines; }, block_size);
+        } else {
+            char line[kLineBufferSize];
+            while (input->read_line(line)) {
+                loop.line(line);
+                ++lines;
+            }
+        }
+        console.print("status %d, facets %d, lines %d/%d\n", loop.status, loop.nfacet, lines,
+                      loop.line_number);
+    }
+    return console_text + "--\n" + file_text;
+}
+
 }  // namespace
 
 std::string check_text_input(const std::uint8_t* data, std::size_t size) {
@@ -95,6 +131,17 @@ std::string check_text_input(const std::uint8_t* data, std::size_t size) {
     if (input.read_line(line)) return "the reader gave more pieces than the text holds";
     if (input.read_line(line)) return "the reader gave a piece after its end";
     if (input.failed()) return "the reader reports a read error";
+
+    // Blocks of every size give the lines one by one gives, from a single
+    // byte, where no line fits, to blocks that end inside the input.
+    const std::string by_line = loop_output(path, 0);
+    const int sizes[] = {1, 2 + (size > 0 ? data[size / 3] : 0), 131 + static_cast<int>(size % 977),
+                         kLineBlockSize};
+    for (int block_size : sizes) {
+        if (loop_output(path, block_size) != by_line) {
+            return "reading in blocks of " + std::to_string(block_size) + " bytes differs from reading line by line";
+        }
+    }
     return "";
 }
 

@@ -237,8 +237,12 @@ std::string check_conversion(const std::uint8_t* data, std::size_t size) {
     const std::string stem = folder + "/in";
     const std::string input(reinterpret_cast<const char*>(data), size);
     if (!write_bytes(stem + ".stl", input)) return "cannot write the input file";
-    // Blocks of 1 to 512 bytes, the usual size for one input in eight.
+    // Blocks of 1 to 512 bytes, at most a few hundred of them; the usual size
+    // for one input in eight.
     block_size = size > 0 && data[size - 1] % 8 == 0 ? 0 : 1 + (size > 0 ? data[size / 2] : 0) * 2;
+    if (block_size > 0 && size / static_cast<std::size_t>(block_size) > 256) {
+        block_size = static_cast<int>(size / 256) + 1;
+    }
 
     static constexpr int kCodes[] = {kNullForm, kNumberForm, kTextForm, kWireForm};
     Run runs[4];

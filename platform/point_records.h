@@ -1,4 +1,11 @@
 // Point lines kept as compact records in a file's buffer, and finished into text on a worker thread.
+//
+// Threads: while a buffer's task runs, it alone reads that buffer and uses
+// the cache, the expansion buffer and the sink; hand_over() waits for the
+// task of the other buffer before giving it back to fill, and finish() waits
+// for every task. A failed write is the one thing a task reports back. The
+// worker is optional: without a thread each buffer is finished when it is
+// handed over.
 #pragma once
 
 #include <atomic>
@@ -36,13 +43,6 @@ int put_nul_record(char* out);
 
 // Finishes buffers that hold text and records into text and writes them to a
 // sink, on a worker thread, while the caller fills the other buffer.
-//
-// Threads: while a buffer's task runs, it alone reads that buffer and uses
-// the cache, the expansion buffer and the sink; hand_over() waits for the
-// task of the other buffer before giving it back to fill, and finish() waits
-// for every task. A failed write is the one thing a task reports back. The
-// worker is optional: without a thread each buffer is finished when it is
-// handed over.
 class RecordWriter {
 public:
     // buffer_size is the size of the caller's buffers.

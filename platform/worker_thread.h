@@ -1,4 +1,9 @@
 // The one way the tool starts a thread: a worker that runs the tasks handed to it, or runs them inline.
+//
+// Threads: tasks run one after another, in the order handed over, on the
+// worker's thread; the queue and the counts are guarded by the mutex. A task
+// must not throw. Whatever a task reads or writes is its caller's to leave
+// alone until wait() for its ticket returns.
 #pragma once
 
 #include <condition_variable>
@@ -16,11 +21,6 @@ namespace trimora {
 // before run() returns. Callers hand over bounded pieces of work that touch
 // only what they are given, so that both ways give the same result; without
 // threads the run is only slower.
-//
-// Threads: tasks run one after another, in the order handed over, on the
-// worker's thread; the queue and the counts are guarded by the mutex. A task
-// must not throw. Whatever a task reads or writes is its caller's to leave
-// alone until wait() for its ticket returns.
 class WorkerThread {
 public:
     WorkerThread() = default;

@@ -1,13 +1,18 @@
 // The mesh report: counts, bounds, area, volume and closedness of the complete facets of one file.
+//
+// Threads: the conversion's thread fills one block while the worker tallies
+// the other; the worker's task alone touches the tally and the pending block
+// until the conversion's thread has waited for it, before the next hand-over
+// and before the figures are read. Without a thread each block is tallied
+// when it is handed over.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "platform/worker_thread.h"
-
 #include "mesh/edge_set.h"
 #include "mesh/facet_sink.h"
+#include "platform/worker_thread.h"
 
 namespace trimora {
 
@@ -55,12 +60,6 @@ private:
 // The report consumer of a conversion. Facets are tallied in blocks on a
 // worker thread while the conversion reads on, as the writers format on
 // theirs: the tables' memory stalls then cost no time of the reading.
-//
-// Threads: the conversion's thread fills one block while the worker tallies
-// the other; the worker's task alone touches the tally and the pending block
-// until the conversion's thread has waited for it, before the next hand-over
-// and before the figures are read. Without a thread each block is tallied
-// when it is handed over.
 class MeshReport final : public FacetSink {
 public:
     MeshReport() = default;

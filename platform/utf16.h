@@ -14,6 +14,11 @@ std::string utf8_from_utf16(std::u16string_view text);
 // sequence becomes U+FFFD, as does a sequence cut short.
 std::u16string utf16_from_utf8(std::string_view text);
 
+// The text with every byte that is not part of a valid UTF-8 sequence
+// replaced by U+FFFD (EF BF BD): no overlong forms, no surrogates, nothing
+// past U+10FFFF. Valid text comes back unchanged.
+std::string valid_utf8(std::string_view text);
+
 // True when the last part of a path names a Windows device (CON, PRN, AUX, NUL, COM1-COM9,
 // LPT1-LPT9, CONIN$, CONOUT$), with any extension and in any folder, or when the path is in the
 // device namespace (\\.\ or \\?\ followed by a device): opening it would reach the device.

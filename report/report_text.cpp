@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/utf16.h"
+
 namespace trimora {
 
 namespace {
@@ -33,7 +35,8 @@ void append_real(std::string& text, double value, ReportStyle style) {
 
 void append_json_string(std::string& text, std::string_view value) {
     text += '"';
-    for (const char c : value) {
+    // JSON is UTF-8: a name's bytes that are not become U+FFFD.
+    for (const char c : valid_utf8(value)) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             text += '\\';

@@ -50,13 +50,16 @@ TEST(ReportText, NonFiniteNumbers) {
 }
 
 // File names are JSON strings: quotes, backslashes and control bytes escaped,
-// other bytes (UTF-8 names) as they are.
+// UTF-8 as it is, and every other byte as U+FFFD.
 TEST(ReportText, FileNameEscapedInJson) {
     const std::string json =
         render_report("a\"b\\c\td\x01\xc3\xa9.stl", MeshFigures{}, ReportStyle::kJsonLine);
     EXPECT_TRUE(json.starts_with("{\"file\":\"a\\\"b\\\\c\\u0009d\\u0001\xc3\xa9.stl\",\"facets\":0,"))
         << json;
     EXPECT_EQ(json.find('\n'), json.size() - 1);
+    // A name that is not UTF-8 still gives a valid JSON line.
+    EXPECT_TRUE(render_report("p\xFFq\xE6\x97.stl", MeshFigures{}, ReportStyle::kJsonLine)
+                    .starts_with("{\"file\":\"p\xEF\xBF\xBDq\xEF\xBF\xBD\xEF\xBF\xBD.stl\","));
     EXPECT_TRUE(render_report(nullptr, MeshFigures{}, ReportStyle::kBlock).starts_with("file               \n"));
 }
 

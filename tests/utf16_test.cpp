@@ -45,6 +45,24 @@ TEST(Utf16, ReplacesBytesThatStartNoSequence) {
     for (const Pair& c : cases) EXPECT_EQ(utf16_from_utf8(c.utf8), c.utf16);
 }
 
+// Each byte outside a valid sequence becomes U+FFFD on its own; valid text,
+// four-byte forms included, stays as it is.
+TEST(Utf16, ValidUtf8ReplacesEveryByteOutsideASequence) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF", "caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x98\x80 \xF4\x8F\xBF\xBF"},
+        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},
+        {"\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},              // overlong two-byte form
+        {"\xE0\x9F\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // overlong three-byte form
+        {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // a surrogate
+        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // past U+10FFFF
+        {"\xE6\x97.stl", "\xEF\xBF\xBD\xEF\xBF\xBD.stl"},      // cut short
+        {"x\xE6\x97", "x\xEF\xBF\xBD\xEF\xBF\xBD"},            // cut short by the end
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(valid_utf8(in), out) << in;
+}
+
 struct DeviceCase {
     const char* path;
     bool device;

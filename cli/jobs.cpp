@@ -1,11 +1,12 @@
 // The job scheduler: worker threads, in-order reports, and the progress line of large files.
 //
 // Threads: the workers take jobs in order and convert each with state and
-// buffers of its own; a finished report crosses to the printing thread under
-// the scheduler's mutex, which also guards the job counters. The terminal
-// mutex orders the progress line and the reports on standard error. Workers
-// are optional: without a thread the work runs on the printing thread first,
-// and the reports are printed after it.
+// buffers of its own. A job's report flows through its ReportChannel: to the
+// console at once while the job is the oldest not yet printed, held before
+// that. The scheduler's mutex guards the job counters and each slot's end;
+// the printing thread alone moves the oldest job on, prints what was held,
+// and writes the data lines. Workers are optional: without a thread the
+// work runs on the printing thread, which moves the oldest job on after each.
 #include "cli/jobs.h"
 
 #include <chrono>
@@ -13,11 +14,13 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "cli/progress.h"
+#include "cli/report_channel.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
 #include "platform/worker_thread.h"
@@ -33,10 +36,10 @@ using Clock = std::chrono::steady_clock;
 
 // The state of one job between its worker and the printing thread.
 struct Slot {
-    std::string report;
-    std::string json_line;
+    std::unique_ptr<ReportChannel> channel;  // made when the job starts
+    std::string data;                        // its mesh report's block or line
     bool done = false;
-    bool failed = false;
+    bool problem = false;
     std::atomic<bool> started{false};
     std::atomic<std::uint64_t> bytes_read{0};
     std::uint64_t size = 0;  // known for a file large enough to show progress
@@ -50,103 +53,128 @@ std::uint64_t input_size(const Job& job) {
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-// The whole run's shared state: the next job to take, the jobs printed so far.
+// The whole run's shared state: the next job to take, the oldest not yet printed.
 class Scheduler {
 public:
-    Scheduler(const std::vector<Job>& jobs, const RunSettings& settings)
+    Scheduler(const std::vector<Job>& jobs, const RunSettings& settings, std::FILE* reports)
         : jobs_(jobs), settings_(settings), slots_(jobs.size()) {
-        // Finished reports wait in memory for the ones before them; a few per
-        // worker is enough to keep every worker busy.
+        // Held reports wait for the ones before them; a few per worker keep
+        // every worker busy.
         window_ = static_cast<std::size_t>(settings.jobs) * 4;
-        if (settings.progress != nullptr) line_ = std::make_unique<ProgressLine>(settings.progress);
+        console_.stream = reports;
+        if (settings.progress != nullptr) {
+            line_ = std::make_unique<ProgressLine>(settings.progress);
+            console_.progress = line_.get();
+        }
     }
 
     void work() {
+        const bool on_printer = std::this_thread::get_id() == printer_;
         for (;;) {
             std::size_t index;
             {
                 std::unique_lock lock(mutex_);
                 // Without a thread of its own the work runs on the printing
-                // thread, before it prints: then nothing waits for printing.
-                const bool on_printer = std::this_thread::get_id() == printer_;
+                // thread, which moves the oldest job on itself.
                 changed_.wait(lock, [&] {
-                    return on_printer || next_ >= jobs_.size() || next_ < printed_ + window_;
+                    return on_printer || next_ >= jobs_.size() || next_ < oldest_ + window_;
                 });
                 if (next_ >= jobs_.size()) return;
                 index = next_++;
+                slots_[index].channel = std::make_unique<ReportChannel>(console_);
+                if (index == oldest_ && !settings_.quiet) slots_[index].channel->stream();
             }
-            Slot& slot = slots_[index];
-            if (line_) slot.size = input_size(jobs_[index]);
-            slot.start = Clock::now();
-            slot.started = true;
-            if (slot.size >= kProgressThreshold) {
-                // Shown at once, so that even a quick large file shows its line.
-                std::lock_guard terminal(terminal_);
-                if (!line_->showing()) line_->show(progress_text(jobs_[index].input, 0, slot.size, 0.0));
-            }
-            std::string report;
-            std::string json_line;
-            int ok = 0;
-            {
-                MemorySink memory(report);
-                TextOutput console(memory);
-                ok = convert_job(jobs_[index], settings_, console, &slot.bytes_read, &json_line);
-                console.close();
-            }
-            std::lock_guard lock(mutex_);
-            slot.report = std::move(report);
-            slot.json_line = std::move(json_line);
-            slot.failed = ok == 0;
-            slot.done = true;
-            changed_.notify_all();
+            run_job(index);
+            if (on_printer) move_oldest_on();
         }
     }
 
     // Prints the reports in order as they finish, drawing the progress line
-    // while it waits. Returns the number of failed jobs.
-    int print(std::FILE* reports) {
-        int failures = 0;
-        for (std::size_t i = 0; i < slots_.size(); ++i) {
-            std::string report;
-            std::string json_line;
-            bool failed = false;
-            {
-                std::unique_lock lock(mutex_);
-                while (!slots_[i].done) {
-                    if (line_) {
-                        lock.unlock();
-                        draw(i);
-                        lock.lock();
-                    }
-                    changed_.wait_for(lock, std::chrono::milliseconds(250));
-                }
-                report = std::move(slots_[i].report);
-                json_line = std::move(slots_[i].json_line);
-                failed = slots_[i].failed;
-                ++printed_;
-                changed_.notify_all();
+    // while it waits, until every job is printed.
+    JobsOutcome print() {
+        for (;;) {
+            move_oldest_on();
+            std::unique_lock lock(mutex_);
+            if (oldest_ >= slots_.size()) break;
+            if (line_) {
+                lock.unlock();
+                draw(oldest_);
+                lock.lock();
             }
-            if (failed) ++failures;
-            std::lock_guard terminal(terminal_);
-            if (line_) line_->erase();
-            if (!settings_.quiet || failed) {
-                // The report holds its CR LF line ends already.
-                std::fwrite(report.data(), 1, report.size(), reports);
-                std::fflush(reports);
-            }
-            if (!json_line.empty()) {
-                TextOutput data(settings_.data);
-                data.write(json_line);
-                data.flush();
-            }
+            changed_.wait_for(lock, std::chrono::milliseconds(250), [&] { return slots_[oldest_].done; });
         }
-        return failures;
+        if (line_) {
+            const std::lock_guard terminal(console_.mutex);
+            line_->erase();
+        }
+        outcome_.console_failed = outcome_.console_failed || console_.failed;
+        return outcome_;
     }
 
 private:
+    void run_job(std::size_t index) {
+        Slot& slot = slots_[index];
+        if (line_) slot.size = input_size(jobs_[index]);
+        slot.start = Clock::now();
+        slot.started = true;
+        if (slot.size >= kProgressThreshold) {
+            // Shown at once, so that even a quick large file shows its line.
+            const std::lock_guard terminal(console_.mutex);
+            if (!line_->showing()) line_->show(progress_text(jobs_[index].input, 0, slot.size, 0.0));
+        }
+        std::string data;
+        bool problem = true;
+        {
+            TextOutput console(*slot.channel);
+            problem = convert_job(jobs_[index], settings_, console, &slot.bytes_read, data);
+            console.close();
+        }
+        const std::lock_guard lock(mutex_);
+        slot.data = std::move(data);
+        slot.problem = problem;
+        slot.done = true;
+        changed_.notify_all();
+    }
+
+    // Finishes the oldest jobs that are done: their held reports printed (or
+    // dropped in a quiet run when they had no problem), their data written;
+    // the next oldest streams from then on. Printing thread only.
+    void move_oldest_on() {
+        std::unique_lock lock(mutex_);
+        while (oldest_ < slots_.size() && slots_[oldest_].done) {
+            Slot& slot = slots_[oldest_];
+            const bool problem = slot.problem;
+            std::string data = std::move(slot.data);
+            std::unique_ptr<ReportChannel> channel = std::move(slot.channel);
+            lock.unlock();
+            if (!settings_.quiet || problem) {
+                channel->print_held();
+            } else {
+                channel->drop_held();
+            }
+            if (problem) ++outcome_.problems;
+            if (!data.empty()) write_data(data);
+            channel.reset();
+            lock.lock();
+            ++oldest_;
+            if (oldest_ < slots_.size() && slots_[oldest_].channel && !settings_.quiet) {
+                slots_[oldest_].channel->stream();
+            }
+            changed_.notify_all();
+        }
+    }
+
+    void write_data(const std::string& text) {
+        const std::lock_guard terminal(console_.mutex);
+        if (line_) line_->erase();
+        TextOutput data(settings_.data);
+        data.write(text);
+        if (!data.flush()) outcome_.console_failed = true;
+    }
+
     // The line of the first large file still being converted, from job first on.
     void draw(std::size_t first) {
-        std::lock_guard terminal(terminal_);
+        const std::lock_guard terminal(console_.mutex);
         for (std::size_t i = first; i < slots_.size(); ++i) {
             const Slot& slot = slots_[i];
             if (!slot.started) return;
@@ -164,56 +192,71 @@ private:
     const RunSettings& settings_;
     std::vector<Slot> slots_;
     std::unique_ptr<ProgressLine> line_;
-    // Held for every write to the terminal: the line and the reports.
-    std::mutex terminal_;
+    ReportConsole console_;
+    JobsOutcome outcome_;  // the printing thread's
     std::mutex mutex_;
     std::condition_variable changed_;
     std::size_t next_ = 0;
-    std::size_t printed_ = 0;
+    std::size_t oldest_ = 0;
     std::size_t window_ = 4;
     const std::thread::id printer_ = std::this_thread::get_id();
 };
 
-}  // namespace
-
-int convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
-                std::atomic<std::uint64_t>* bytes_read, std::string* json_line) {
+// Converts the job and renders its mesh report; false when memory ran out,
+// which ends the job without its figures.
+bool run_conversion(const Job& job, const RunSettings& settings, TextOutput& console,
+                    std::atomic<std::uint64_t>* bytes_read, std::string& data, bool& problem) {
     const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
-    if (!info) report_output_code(console, settings.form.output_code);
-    int ok = 0;
-    if (!job.refusal.empty()) {
-        console.print("%s", job.refusal.c_str());
-    } else {
+    try {
         MeshReport report;
         const StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
                                  job.output_is_standard, bytes_read, info ? &report : nullptr};
         const ConversionResult result = convert_stl(ends, settings.form, console);
-        ok = result.status;
+        problem = result.status == 0 || result.problem_lines > 0;
         // A file that could not be read to its end has no figures to give.
         if (info && result.read_whole) {
             report.set_facet_count(result.nfacet);
             const ReportStyle style = settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
-            const std::string text = render_report(job.input.c_str(), report.figures(), style);
-            if (settings.json && json_line != nullptr) {
-                *json_line = text;
-            } else {
-                console.write(text);
-            }
+            data = render_report(job.input.c_str(), report.figures(), style);
         }
+        return result.status != 0;
+    } catch (const std::bad_alloc&) {
+        console.print("Out of memory: [%s]\n", job.input.c_str());
+        data.clear();
+        problem = true;
+        return false;
     }
-    if (ok == 0) console.print("*****  An error has occurred  *****\n");
-    return ok;
 }
 
-int run_jobs(const std::vector<Job>& jobs, const RunSettings& settings, std::FILE* reports) {
-    Scheduler scheduler(jobs, settings);
+}  // namespace
+
+bool convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
+                 std::atomic<std::uint64_t>* bytes_read, std::string& data) {
+    if (!job.notice.empty()) {
+        console.print("%s", job.notice.c_str());
+        console.print("*****  An error has occurred  *****\n");
+        return true;
+    }
+    const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
+    if (!info) report_output_code(console, settings.form.output_code);
+    bool problem = true;
+    bool converted = false;
+    if (!job.refusal.empty()) {
+        console.print("%s", job.refusal.c_str());
+    } else {
+        converted = run_conversion(job, settings, console, bytes_read, data, problem);
+    }
+    if (!converted) console.print("*****  An error has occurred  *****\n");
+    return problem;
+}
+
+JobsOutcome run_jobs(const std::vector<Job>& jobs, const RunSettings& settings, std::FILE* reports) {
+    Scheduler scheduler(jobs, settings, reports);
     const std::size_t count =
         jobs.size() < static_cast<std::size_t>(settings.jobs) ? jobs.size() : settings.jobs;
     std::vector<WorkerThread> workers(count);
     for (WorkerThread& worker : workers) worker.run([&scheduler] { scheduler.work(); });
-    const int failures = scheduler.print(reports);
-    for (WorkerThread& worker : workers) worker.wait_all();
-    return failures;
+    return scheduler.print();
 }
 
 }  // namespace trimora

@@ -1,6 +1,8 @@
 // Running the conversions of a modern run side by side, with their reports in input order.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,13 +14,18 @@ namespace trimora {
 
 class TextOutput;
 
-// One conversion: its ends, or the reason it is refused before it starts.
+// One conversion: its ends, or the reason it cannot run.
 struct Job {
     std::string input;
     std::string output;
     bool input_is_standard = false;
     bool output_is_standard = false;
-    std::string refusal;  // a console line (LF-ended); empty for a job that runs
+    // A console line (LF-ended) after the output-code line, for an output
+    // refused before the conversion starts; empty for a job that runs.
+    std::string refusal;
+    // A console line (LF-ended) alone, for an input that is no file to
+    // convert (a folder that cannot be read, a FIFO, no mesh file).
+    std::string notice;
 };
 
 // What every conversion of one run does with its facets, and how the run
@@ -27,25 +34,36 @@ struct Job {
 struct RunSettings {
     FacetForm form{kTextForm, "nrml", "trng"};
     int jobs = 1;
-    bool quiet = false;          // print only the reports of failed files
+    // Print only the reports of files with a problem; the mesh report's
+    // blocks and lines are printed all the same.
+    bool quiet = false;
     std::FILE* progress = nullptr;  // the terminal of the progress line; null for none
-    // With the mesh report as the form's consumer: the report in each
-    // file's report, or with json as one JSON line to the data stream.
+    // With the mesh report as the form's consumer: each file's report as an
+    // aligned block, or with json as one JSON line, to the data stream.
     bool json = false;
     std::FILE* data = stdout;
 };
 
-// The report of one conversion as a legacy run prints it after its banner:
-// the output-code line, what the conversion prints, the error banner when it
-// failed. For the mesh report there is no output-code line, and the report follows
-// the facet count, or goes to json_line (LF-ended) as JSON. Returns 1 for a
-// success, as convert_stl does.
-int convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
-                std::atomic<std::uint64_t>* bytes_read, std::string* json_line = nullptr);
+// How a run of jobs ended.
+struct JobsOutcome {
+    int problems = 0;             // jobs whose file had a problem
+    bool console_failed = false;  // the reports or the data could not all be written
+};
 
-// Runs the jobs on up to settings.jobs threads, each with its own state, and
-// writes each report whole, in the order of the jobs, to the stream. Returns
-// the number of jobs that failed.
-int run_jobs(const std::vector<Job>& jobs, const RunSettings& settings, std::FILE* reports);
+// Converts one job, printing its report as a legacy run prints it after its
+// banner: the output-code line, what the conversion prints, the error banner
+// when it failed; for the mesh report no output-code line. The mesh report's
+// block or JSON line (LF-ended) goes to data. Returns true when the file had
+// a problem: any line besides the output-code line, the open and close
+// lines and the facet count (a line problem, the line list's overflow, a
+// failure to open, read or write), a refusal, or no memory for the job.
+bool convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
+                 std::atomic<std::uint64_t>* bytes_read, std::string& data);
+
+// Runs the jobs on up to settings.jobs worker threads, each with its own
+// state, and writes each report whole and in the order of the jobs to the
+// stream: the oldest job's report as it is made, the others held with flat
+// memory until their turn.
+JobsOutcome run_jobs(const std::vector<Job>& jobs, const RunSettings& settings, std::FILE* reports);
 
 }  // namespace trimora

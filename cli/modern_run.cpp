@@ -20,6 +20,12 @@ namespace trimora {
 
 namespace {
 
+// Files a run keeps open besides its jobs' (the standard streams and a few
+// more), and the most a job may have open at once: input, output, and its
+// share of spilled reports.
+constexpr int kFilesKeptOpen = 16;
+constexpr int kFilesPerJob = 6;
+
 int usage_error(const std::string& problem) {
     TextOutput errors(stderr);
     errors.print("trimora: %s; %s shows the options\n", problem.c_str(), kModernHelpCommand);
@@ -35,7 +41,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
     std::vector<std::string> identities(inputs.size());
     std::set<std::string> input_files;
     for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
-        if (inputs[i].standard) continue;
+        if (inputs[i].standard || !inputs[i].notice.empty()) continue;
         identities[i] = file_identity(inputs[i].path);
         input_files.insert(identities[i]);
     }
@@ -46,8 +52,9 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         Job job;
         job.input = input.path;
         job.input_is_standard = input.standard;
-        if (options.info) {
-            // A report writes no file, so no output can clash.
+        job.notice = input.notice;
+        if (options.info || !job.notice.empty()) {
+            // A report, or a notice, writes no file, so no output can clash.
             jobs.push_back(std::move(job));
             continue;
         }
@@ -105,9 +112,9 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
 
     bool to_standard_output = false;
     for (const Job& job : jobs) to_standard_output = to_standard_output || job.output_is_standard;
-    // Standard output carries a converted file or the JSON lines: the reports go
-    // to standard error.
-    std::FILE* reports = to_standard_output || options.json ? stderr : stdout;
+    // Standard output carries a converted file or the mesh reports: the
+    // conversion reports go to standard error.
+    std::FILE* reports = to_standard_output || options.info ? stderr : stdout;
     if (!options.quiet) {
         TextOutput banner(reports);
         print_banner(banner);
@@ -121,11 +128,20 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     settings.json = options.json;
     const unsigned cores = std::thread::hardware_concurrency();
     settings.jobs = options.jobs > 0 ? options.jobs : cores > 0 ? static_cast<int>(cores) : 1;
+    // Each job holds its input and output open, and its share of the held
+    // reports may spill to temporary files: as many jobs as fit the limit.
+    const int fitting = (open_file_limit() - kFilesKeptOpen) / kFilesPerJob;
+    if (settings.jobs > fitting) settings.jobs = fitting > 1 ? fitting : 1;
     settings.quiet = options.quiet;
     if (!options.quiet && !options.no_progress && is_terminal(stderr)) settings.progress = stderr;
     console.flush();
-    const int failures = run_jobs(jobs, settings, reports);
-    return failures > 0 ? kExitFailure : kExitSuccess;
+    const JobsOutcome outcome = run_jobs(jobs, settings, reports);
+    if (outcome.console_failed) {
+        TextOutput errors(stderr);
+        errors.print("trimora: cannot write the console\n");
+        errors.flush();
+    }
+    return outcome.problems > 0 || outcome.console_failed ? kExitFailure : kExitSuccess;
 }
 
 }  // namespace trimora

@@ -76,6 +76,12 @@ std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, 
     }
 }
 
+long line_ends_in(const char* name) {
+    long count = 0;
+    for (; *name != '\0'; ++name) count += *name == '\n' ? 1 : 0;
+    return count;
+}
+
 }  // namespace
 
 int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console) {
@@ -92,12 +98,14 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     const char* input_path = ends.input_path;
     const char* output_path = ends.output_path;
     ConversionResult result;
+    const long lines_before = console.lines_written();
     // Written before they are read: no need to clear them.
     auto input = std::make_unique_for_overwrite<TextInput>();
     // A binary file (told by its size) gives whole facets, not lines.
     auto binary = std::make_unique_for_overwrite<BinaryStlInput>();
     if (!open_input(ends, *input, *binary)) {
         console.print("Cannot open file: [%s]\n", input_path);
+        result.problem_lines = 1;
         return result;
     }
     console.print("File open: [%s]\n", input_path);
@@ -113,6 +121,7 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
              !file->open(output_path))) {
             console.print("Cannot open file: [%s]\n", output_path);
             input->close();
+            result.problem_lines = 1;
             return result;
         }
         console.print("File open: [%s]\n", output_path);
@@ -163,6 +172,11 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     result.status = write_failure_reported || read_failed ? 0 : loop.status;
     result.nfacet = loop.nfacet;
     result.read_whole = !read_failed;
+    // Open and close lines of the input and of a file written, and the
+    // count; a name may hold line ends of its own.
+    const long usual_lines = 3 + 2 * line_ends_in(input_path) +
+                             (writes_file ? 2 + 2 * line_ends_in(output_path) : 0);
+    result.problem_lines = console.lines_written() - lines_before - usual_lines;
     return result;
 }
 

@@ -49,6 +49,10 @@ struct ConversionResult {
     int nfacet = 0;
     // True when the input was opened and read to its end.
     bool read_whole = false;
+    // The console lines besides those of every run (the open and close
+    // lines and the facet count): line problems, the line list's overflow,
+    // a file that could not be opened, read or written.
+    long problem_lines = 0;
 };
 
 // Converts the input into the output, reporting on the console what it

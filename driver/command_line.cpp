@@ -1,6 +1,7 @@
 // Argument capture, the output form, the error banner, and the choice of the legacy or modern form.
 #include "driver/command_line.h"
 
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,13 @@ int select_output_code(CommandLine& command, TextOutput& console) {
     copy_text(kTextSize, command.normal_keyword, keywords.normal_keyword);
     const FacetForm facet_form{command.output_code, command.normal_keyword,
                                command.vertex_keyword};
-    return convert_stl_file(command.input_name, facet_form, console) != 0 ? 1 : 0;
+    try {
+        return convert_stl_file(command.input_name, facet_form, console) != 0 ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        // Too little memory ends the run with a message, never an abort.
+        console.print("Out of memory: [%s]\n", command.input_name);
+        return 0;
+    }
 }
 
 int run_command_line(int argc, const char* const* argv, TextOutput& console) {

@@ -1,6 +1,7 @@
 // Point ids and undirected edge use counts, by open addressing with linear probing.
 #include "mesh/edge_set.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -40,6 +41,24 @@ bool has_nan(double x, double y, double z) { return x != x || y != y || z != z; 
 
 // Tables grow before they are three quarters full.
 bool too_full(std::size_t entries, std::size_t slots) { return (entries + 1) * 4 > slots * 3; }
+
+// The slots of a table past which memory runs out: for tests, the variable
+// TRIMORA_TEST_EDGE_SET_LIMIT stands for a machine that has no more.
+std::size_t slot_limit() {
+    static const std::size_t limit = [] {
+        const char* value = std::getenv("TRIMORA_TEST_EDGE_SET_LIMIT");
+        return value != nullptr ? static_cast<std::size_t>(std::strtoull(value, nullptr, 10))
+                                : ~std::size_t{0};
+    }();
+    return limit;
+}
+
+// The size a table grows to, or bad_alloc past the limit.
+std::size_t grown_size(std::size_t slots) {
+    const std::size_t size = slots == 0 ? kFirstSlots : slots * 2;
+    if (size > slot_limit()) throw std::bad_alloc();
+    return size;
+}
 
 }  // namespace
 
@@ -90,9 +109,10 @@ std::size_t EdgeSet::memory_bytes() const {
 }
 
 void EdgeSet::grow_vertex_table() {
+    const std::size_t size = grown_size(vertex_slots_.size());
     std::vector<VertexSlot> old;
     old.swap(vertex_slots_);
-    vertex_slots_.assign(old.empty() ? kFirstSlots : old.size() * 2, VertexSlot{0, 0, 0, 0});
+    vertex_slots_.assign(size, VertexSlot{0, 0, 0, 0});
     const std::size_t mask = vertex_slots_.size() - 1;
     for (const VertexSlot& entry : old) {
         if (entry.id_plus_one == 0) continue;
@@ -103,9 +123,10 @@ void EdgeSet::grow_vertex_table() {
 }
 
 void EdgeSet::grow_edge_table() {
+    const std::size_t size = grown_size(edge_slots_.size());
     std::vector<EdgeSlot> old;
     old.swap(edge_slots_);
-    edge_slots_.assign(old.empty() ? kFirstSlots : old.size() * 2, EdgeSlot{kFreeId, kFreeId, 0});
+    edge_slots_.assign(size, EdgeSlot{kFreeId, kFreeId, 0});
     const std::size_t mask = edge_slots_.size() - 1;
     for (const EdgeSlot& entry : old) {
         if (entry.low == kFreeId) continue;

@@ -2,6 +2,7 @@
 #include "platform/point_records.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "platform/byte_sink.h"
@@ -63,7 +64,11 @@ RecordWriter::RecordWriter(ByteSink& sink, std::size_t buffer_size)
       other_(spare_.get()) {}
 
 RecordWriter::~RecordWriter() {
-    finish();
+    try {
+        finish();
+    } catch (const std::bad_alloc&) {
+        // The run that failed reports it; the cache goes back all the same.
+    }
     LfCache::give_back(std::move(numbers_));
 }
 

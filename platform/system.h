@@ -28,6 +28,13 @@ void prepare_console();
 // True when the stream is an interactive terminal.
 bool is_terminal(std::FILE* stream);
 
+// A new temporary file for reading and writing, removed when it is closed or
+// the process ends; null when none can be made.
+std::FILE* open_scratch_file();
+
+// How many files the process may have open at once.
+int open_file_limit();
+
 // The local broken-down time of a moment, in the platform's time zone; false when it has none.
 bool local_time(std::time_t moment, std::tm& fields);
 

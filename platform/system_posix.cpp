@@ -1,6 +1,7 @@
 // The POSIX side of the system layer: names are bytes, streams are already binary.
 #include "platform/system.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <system_error>
@@ -20,6 +21,14 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
 void prepare_console() {}
 
 bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+std::FILE* open_scratch_file() { return std::tmpfile(); }
+
+int open_file_limit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1 << 20;
+    return limit.rlim_cur > static_cast<rlim_t>(1 << 20) ? 1 << 20 : static_cast<int>(limit.rlim_cur);
+}
 
 bool local_time(std::time_t moment, std::tm& fields) {
     return localtime_r(&moment, &fields) != nullptr;

@@ -73,6 +73,18 @@ bool is_terminal(std::FILE* stream) {
     return GetConsoleMode(handle_of(stream), &mode) != 0;
 }
 
+std::FILE* open_scratch_file() {
+    // tmpfile() would make its file in the drive's root, where a user may not write.
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH || GetTempFileNameW(folder, L"tri", 0, name) == 0) return nullptr;
+    // "D": removed when closed.
+    return _wfopen(name, L"w+bD");
+}
+
+int open_file_limit() { return _getmaxstdio(); }
+
 bool local_time(std::time_t moment, std::tm& fields) { return localtime_s(&fields, &moment) == 0; }
 
 bool shell_expands_wildcards() { return false; }

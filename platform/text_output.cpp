@@ -2,6 +2,7 @@
 #include "platform/text_output.h"
 
 #include <cstring>
+#include <new>
 
 #include "platform/system.h"
 
@@ -10,7 +11,13 @@ namespace trimora {
 TextOutput::TextOutput(std::FILE* stream)
     : stream_sink_(std::make_unique<StreamSink>(stream)), sink_(stream_sink_.get()) {}
 
-TextOutput::~TextOutput() { close(); }
+TextOutput::~TextOutput() {
+    // A failed allocation of the file's worker has already ended the run.
+    try {
+        close();
+    } catch (const std::bad_alloc&) {
+    }
+}
 
 bool TextOutput::open(const char* path) {
     close();
@@ -93,6 +100,7 @@ void TextOutput::write(std::string_view text) {
 }
 
 void TextOutput::write_newline() {
+    ++lines_;
     char* out = reserve(2);
     out[0] = '\r';
     out[1] = '\n';

@@ -38,6 +38,8 @@ public:
     // Hands the buffered bytes to the sink; false when a write failed.
     bool flush();
     bool failed() const { return failed_ || (records_ && records_->failed()); }
+    // The line ends written so far.
+    long lines_written() const { return lines_; }
 
     // Writes the text with each LF as CR LF.
     void write(std::string_view text);
@@ -92,6 +94,7 @@ private:
     std::FILE* owned_file_ = nullptr;
     std::unique_ptr<RecordWriter> records_;
     bool failed_ = false;
+    long lines_ = 0;
     int used_ = 0;
     char first_[kBufferSize];
     char* buffer_ = first_;

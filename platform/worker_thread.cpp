@@ -25,6 +25,7 @@ std::atomic<bool>& forced_inline() {
 }  // namespace
 
 WorkerThread::~WorkerThread() {
+    // The tasks end before the thread; a failure no wait passed on is dropped.
     if (!thread_.joinable()) return;
     {
         std::lock_guard lock(mutex_);
@@ -49,16 +50,17 @@ std::uint64_t WorkerThread::run(std::function<void()> task) {
             }
         }
     }
-    const std::uint64_t ticket = ++handed_over_;
     if (threadless_) {
-        // No thread to be had: the task runs here, now.
+        // No thread to be had: the task runs here, now, and what it throws
+        // reaches the caller at once.
+        const std::uint64_t ticket = ++handed_over_;
+        done_ = ticket;
         lock.unlock();
         task();
-        lock.lock();
-        done_ = ticket;
         return ticket;
     }
     tasks_.push_back(std::move(task));
+    const std::uint64_t ticket = ++handed_over_;
     lock.unlock();
     has_task_.notify_one();
     return ticket;
@@ -67,11 +69,21 @@ std::uint64_t WorkerThread::run(std::function<void()> task) {
 void WorkerThread::wait(std::uint64_t ticket) {
     std::unique_lock lock(mutex_);
     task_done_.wait(lock, [&] { return done_ >= ticket; });
+    pass_on_failure(lock);
 }
 
 void WorkerThread::wait_all() {
     std::unique_lock lock(mutex_);
     task_done_.wait(lock, [&] { return done_ >= handed_over_; });
+    pass_on_failure(lock);
+}
+
+void WorkerThread::pass_on_failure(std::unique_lock<std::mutex>& lock) {
+    if (!failure_) return;
+    std::exception_ptr failure = std::move(failure_);
+    failure_ = nullptr;
+    lock.unlock();
+    std::rethrow_exception(failure);
 }
 
 bool WorkerThread::has_run(std::uint64_t ticket) {
@@ -88,8 +100,14 @@ void WorkerThread::work() {
         std::function<void()> task = std::move(tasks_.front());
         tasks_.pop_front();
         lock.unlock();
-        task();
+        std::exception_ptr failure;
+        try {
+            task();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         lock.lock();
+        if (failure && !failure_) failure_ = std::move(failure);
         ++done_;
         task_done_.notify_all();
     }

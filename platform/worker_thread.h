@@ -1,14 +1,17 @@
 // The one way the tool starts a thread: a worker that runs the tasks handed to it, or runs them inline.
 //
 // Threads: tasks run one after another, in the order handed over, on the
-// worker's thread; the queue and the counts are guarded by the mutex. A task
-// must not throw. Whatever a task reads or writes is its caller's to leave
-// alone until wait() for its ticket returns.
+// worker's thread; the queue, the counts and a task's failure are guarded by
+// the mutex. Whatever a task reads or writes is its caller's to leave alone
+// until wait() for its ticket returns. What a task throws (an allocation that
+// failed) is thrown again to the caller by its next wait() or wait_all(),
+// or, without a thread, by run() itself.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -32,9 +35,10 @@ public:
     // Hands the task over and returns its ticket, for wait(). Without a
     // thread the task has run by the time this returns.
     std::uint64_t run(std::function<void()> task);
-    // Waits until the task of the ticket, and every task before it, has run.
+    // Waits until the task of the ticket, and every task before it, has run;
+    // throws what a task on the thread threw, once.
     void wait(std::uint64_t ticket);
-    // Waits until every task handed over has run.
+    // Waits until every task handed over has run; throws as wait() does.
     void wait_all();
     // True once the task of the ticket has run; never waits.
     bool has_run(std::uint64_t ticket);
@@ -43,6 +47,8 @@ public:
 
 private:
     void work();
+    // Throws the failure of a task, if one failed since the last wait.
+    void pass_on_failure(std::unique_lock<std::mutex>& lock);
 
     std::mutex mutex_;
     std::condition_variable has_task_;
@@ -50,6 +56,7 @@ private:
     std::deque<std::function<void()>> tasks_;
     std::uint64_t handed_over_ = 0;
     std::uint64_t done_ = 0;
+    std::exception_ptr failure_;
     bool stopping_ = false;
     bool threadless_ = false;  // a start failed: every task runs inline
     // Started last, when everything it uses is ready.

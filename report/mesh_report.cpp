@@ -76,7 +76,8 @@ MeshFigures MeshTally::figures() const {
     return figures;
 }
 
-MeshReport::~MeshReport() { tallying_.wait_all(); }
+// The worker waits for its last task when it goes, before the blocks do.
+MeshReport::~MeshReport() = default;
 
 int MeshReport::take_facet(const Facet& facet) {
     if (filling_.empty()) filling_.reserve(kBlockFacets * kFacetValues);

@@ -165,9 +165,11 @@ TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
     EXPECT_EQ(run.console, console(kTextLine, "in", "Cannot read file: [in.stl]\n", 0, true));
     EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + trailer(0)));
     // Nor does the mesh report give figures of the part that was read.
-    EXPECT_EQ(run_tool(dir.path(), {"--info", "in.stl"}).console,
-              crlf(kBanner + "File open: [in.stl]\nCannot read file: [in.stl]\n"
-                             "File closed: [in.stl]\nnfacet = 0\n" + kErrorBanner));
+    const ToolRun info = run_tool_streams(dir.path(), {"--info", "in.stl"});
+    EXPECT_EQ(info.exit_code, 1);
+    EXPECT_EQ(info.console, "");
+    EXPECT_EQ(info.errors, crlf(kBanner + "File open: [in.stl]\nCannot read file: [in.stl]\n"
+                                          "File closed: [in.stl]\nnfacet = 0\n" + kErrorBanner));
 }
 
 // ---- An output that is the input ----
@@ -467,6 +469,13 @@ TEST(BadInput, WireFrameWithMoreThan5000DistinctEdges) {
     const Converted run = convert(stl, {"wire"});
     EXPECT_EQ(run.console, console(kWireLine, "in", overflow, 7200, false));
     EXPECT_EQ(run.file, crlf(header("in.stl") + body + trailer(7200)));
+    // Edges were dropped: the modern form fails the file, and -q shows its whole report.
+    TempDir dir;
+    write_file(dir / "in.stl", stl);
+    const ToolRun modern = run_tool(dir.path(), {"-q", "-f", "wire", "in.stl"});
+    EXPECT_EQ(modern.exit_code, 1);
+    EXPECT_EQ(modern.console, console(kWireLine, "in", overflow, 7200, false).substr(kBanner.size() + 1));
+    EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), run.file);
 }
 
 }  // namespace

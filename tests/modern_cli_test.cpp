@@ -78,6 +78,40 @@ const std::string kEmptyJson =
     "\"nonmanifold_edges\":0,\"degenerate_facets\":0,\"min\":[null,null,null],"
     "\"max\":[null,null,null],\"area\":0,\"volume\":0,\"closed\":false}\n";
 
+// The mesh report of a file without facets.
+std::string empty_block(const std::string& file) {
+    return "file               " + file +
+           "\n"
+           "facets             0\n"
+           "vertices           0\n"
+           "edges              0\n"
+           "boundary_edges     0\n"
+           "nonmanifold_edges  0\n"
+           "degenerate_facets  0\n"
+           "min                nan nan nan\n"
+           "max                nan nan nan\n"
+           "area               0\n"
+           "volume             0\n"
+           "closed             no\n";
+}
+
+// A facet with two vertices, then the worked triangle: the last facet is
+// written, so a legacy run ends without the error banner.
+const std::string kDroppedFacet =
+    "solid m\nfacet normal 0 0 -2\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nendloop\nendfacet\n" +
+    kTriangle;
+
+// n facets whose 3n vertices are all distinct points.
+std::string distinct_facets(int n) {
+    std::string text = "solid d\n";
+    for (int i = 0; i < n; ++i) {
+        const std::string x = std::to_string(i);
+        text += "facet normal 0 0 1\nouter loop\nvertex " + x + " 0 0\nvertex " + x + " 1 0\nvertex " +
+                x + " 0 1\nendloop\nendfacet\n";
+    }
+    return text + "endsolid d\n";
+}
+
 std::string usage(const std::string& problem) {
     return "trimora: " + problem + "; trimora --help -q shows the options\n";
 }
@@ -92,6 +126,7 @@ struct CliCase {
     std::map<std::string, std::string> outputs = {};  // files written, date masked
     std::vector<std::string> absent = {};       // files the run must not write
     std::string standard_input = "";            // the bytes on standard input
+    std::map<std::string, std::string> environment = {};  // variables set for the run
 };
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
@@ -105,7 +140,9 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
     }
     const TempDir input_dir;
     write_file(input_dir / "input", c.standard_input);
+    for (const auto& [name, value] : c.environment) set_environment_variable(name.c_str(), value.c_str());
     const ToolRun run = run_tool_streams(dir.path(), c.args, input_dir / "input");
+    for (const auto& [name, value] : c.environment) set_environment_variable(name.c_str(), nullptr);
     EXPECT_EQ(run.exit_code, c.exit_code);
     EXPECT_EQ(mask_date(run.console), c.console.empty() ? "" : crlf(c.console));
     EXPECT_EQ(run.errors, c.errors.empty() ? "" : crlf(c.errors));
@@ -221,12 +258,47 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"no_progress_changes_nothing_off_a_terminal", {"--no-progress", "tri.stl"},
                 kOneTriangle, 0, kBanner + report(kTextLine, "tri.stl", "tri.kpf", 1), "",
                 {{"tri.kpf", triangle_file("tri.stl")}}},
-        CliCase{"folder_with_nothing_to_convert", {"-q", "empty"}, {{"empty/x.txt", ""}}, 0, "",
-                ""},
-        // The mesh report: no output file, the report after each file's lines.
-        CliCase{"info_block_after_the_file_lines", {"--info", "tri.stl"}, kOneTriangle, 0,
-                kBanner + info_lines("tri.stl", 1) + triangle_block("tri.stl"), "", {},
+        // A wrong folder is no silent success.
+        CliCase{"folder_without_a_mesh_file_fails", {"-q", "empty", "tri.stl"},
+                {{"empty/x.txt", ""}, {"tri.stl", kTriangle}}, 1,
+                "No mesh file in folder: [empty]\n" + kErrorBanner, "",
+                {{"tri.kpf", triangle_file("tri.stl")}}},
+        // Any line besides the usual ones is a problem of the file, even where
+        // the last facet's result leaves a legacy run without the error banner.
+        CliCase{"a_facet_dropped_midway_fails_the_run_and_quiet_shows_it", {"-q", "mid.stl"},
+                {{"mid.stl", kDroppedFacet}}, 1,
+                report(kTextLine, "mid.stl", "mid.kpf", 2, "Wrong number of vertices [2] at line 6\n"),
+                "", {{"mid.kpf", triangle_file("mid.stl").replace(
+                                     triangle_file("mid.stl").find("nfacet = 1"), 10, "nfacet = 2")}}},
+        // Without a thread to be had, the workers run on the printing thread.
+        CliCase{"no_threads_give_the_same_files_and_console", {"-j", "2", "parts"},
+                {{"parts/a.stl", kTriangle}, {"parts/b.stl", kBadWord}, {"parts/c.stl", kTriangle}},
+                1,
+                kBanner + report(kTextLine, "parts/a.stl", "parts/a.kpf", 1) +
+                    report(kTextLine, "parts/b.stl", "parts/b.kpf", 0,
+                           "Unknown code word [frobnicate] on line 2\n", true) +
+                    report(kTextLine, "parts/c.stl", "parts/c.kpf", 1),
+                "",
+                {{"parts/a.kpf", triangle_file("parts/a.stl")},
+                 {"parts/b.kpf", crlf(header("parts/b.stl") + trailer(0))},
+                 {"parts/c.kpf", triangle_file("parts/c.stl")}},
+                {}, "", {{"TRIMORA_TEST_NO_THREADS", "1"}}},
+        // The mesh report: no output file; the blocks on standard output and
+        // the conversion reports on standard error.
+        CliCase{"info_blocks_on_standard_output_reports_on_standard_error", {"--info", "tri.stl"},
+                kOneTriangle, 0, triangle_block("tri.stl"), kBanner + info_lines("tri.stl", 1), {},
                 {"tri.kpf"}},
+        CliCase{"quiet_info_prints_every_block_and_the_reports_of_problems",
+                {"-q", "--info", "tri.stl", "bad.stl"}, {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}},
+                1, triangle_block("tri.stl") + empty_block("bad.stl"),
+                info_lines("bad.stl", 0, "Unknown code word [frobnicate] on line 2\n") + kErrorBanner},
+        // No memory for one file's edge set ends that job alone.
+        CliCase{"out_of_memory_ends_one_job_and_the_others_go_on",
+                {"-q", "--info", "-j", "2", "big.stl", "tri.stl"},
+                {{"big.stl", distinct_facets(300)}, {"tri.stl", kTriangle}}, 1,
+                triangle_block("tri.stl"),
+                info_lines("big.stl", 300) + "Out of memory: [big.stl]\n" + kErrorBanner, {}, {}, "",
+                {{"TRIMORA_TEST_EDGE_SET_LIMIT", "1024"}}},
         CliCase{"info_json_lines_in_order_reports_on_standard_error",
                 {"--info", "--json", "-j", "2", "tri.stl", "bad.stl", "absent.stl"},
                 {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}}, 1,
@@ -346,6 +418,69 @@ TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
         EXPECT_NE(piped.find("nfacet = "), std::string::npos) << entry.path();
     }
     EXPECT_GT(files, 40);
+}
+
+// A folder gives only its regular files: a FIFO or a link to a device is
+// skipped with a line, which counts as a problem; named, a file is opened as
+// it is.
+TEST(ModernCommandLine, FolderSkipsWhatIsNoRegularFile) {
+    TempDir dir;
+    fs::create_directories(dir / "parts");
+    write_file(dir / "parts" / "a.stl", kTriangle);
+    if (run_shell(dir.path(), "mkfifo parts/f.stl") != 0 ||
+        !make_symlink("/dev/zero", dir / "parts" / "z.stl")) {
+        GTEST_SKIP() << "no FIFOs or links to devices here";
+    }
+    const ToolRun run = run_tool_streams(dir.path(), {"-q", "parts"});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.console, crlf("Not a regular file, skipped: [parts/f.stl]\n" + kErrorBanner +
+                                "Not a regular file, skipped: [parts/z.stl]\n" + kErrorBanner));
+    EXPECT_EQ(mask_date(read_file(dir / "parts" / "a.kpf")), triangle_file("parts/a.stl"));
+}
+
+// A tree deeper than the system's path limit is reported where it cannot be
+// examined, and what lies above that is converted.
+TEST(ModernCommandLine, FolderDeeperThanThePathLimitIsReported) {
+    TempDir dir;
+    fs::create_directories(dir / "top");
+    write_file(dir / "top" / "a.stl", kTriangle);
+    const std::string part(200, 'd');
+    // Made a step at a time, as no single path may name the bottom.
+    const std::string make = "cd top && for i in $(seq 25); do mkdir " + part + " && cd -P " + part +
+                             " || exit 1; done && echo 'solid b' > b.stl";
+    if (run_shell(dir.path(), make) != 0) GTEST_SKIP() << "no POSIX shell to make a deep tree";
+    const ToolRun run = run_tool_streams(dir.path(), {"-q", "-r", "top"});
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.console.find("Cannot examine file: [top/" + part + "/"), std::string::npos);
+    EXPECT_TRUE(run.console.ends_with(crlf("]\n" + kErrorBanner))) << run.console;
+    EXPECT_EQ(mask_date(read_file(dir / "top" / "a.kpf")), triangle_file("top/a.stl"));
+    // The test folder goes with a tool that can reach the bottom.
+    run_shell(dir.path(), "rm -rf top");
+}
+
+// More jobs than the descriptor limit allows run fewer at a time; no file fails for it.
+TEST(ModernCommandLine, JobsFitTheDescriptorLimit) {
+    TempDir dir;
+    fs::create_directories(dir / "many");
+    for (int i = 0; i < 300; ++i) write_file(dir / "many" / (std::to_string(i) + ".stl"), kTriangle);
+    const int status = run_shell(dir.path(), "ulimit -n 64 && TOOL -q -j 256 many > out.txt 2>&1");
+    if (status == -1) GTEST_SKIP() << "no POSIX shell";
+    EXPECT_EQ(status, 0) << read_file(dir / "out.txt");
+    EXPECT_EQ(read_file(dir / "out.txt"), "");
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_TRUE(fs::exists(dir / "many" / (std::to_string(i) + ".kpf"))) << i;
+    }
+}
+
+// Mesh reports that cannot be written fail the run, with one line on standard error.
+TEST(ModernCommandLine, ReportsThatCannotBeWrittenFailTheRun) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    TempDir dir;
+    write_file(dir / "tri.stl", kTriangle);
+    const int status = run_shell(dir.path(), "TOOL -q --info --json tri.stl > /dev/full 2> err.txt");
+    if (status == -1) GTEST_SKIP() << "no POSIX shell";
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(read_file(dir / "err.txt"), crlf("trimora: cannot write the console\n"));
 }
 
 // The progress line appears on a real terminal, for a large file only, and is erased.

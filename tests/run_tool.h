@@ -42,9 +42,18 @@ ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std
 // cross build); empty where the tests have no such shell (Windows).
 std::string tool_shell_command();
 
+// Runs the POSIX shell command in the folder, with the tool's command in
+// place of each TOOL; returns its exit status, or -1 where there is no such
+// shell or the command did not exit.
+int run_shell(const std::filesystem::path& dir, const std::string& command);
+
 // Runs it with the text after the program's name as its whole command line, where a program
 // receives one (Windows); nothing where arguments arrive already split.
 std::optional<ToolRun> run_tool_command_line(const std::filesystem::path& dir, const std::string& arguments);
+
+// Sets a variable of the test's environment, which the tool's runs inherit;
+// null removes it.
+void set_environment_variable(const char* name, const char* value);
 
 // The UTF-8 text of a path, whatever the system's own encoding of names.
 std::string utf8(const std::filesystem::path& path);

@@ -75,6 +75,15 @@ std::string tool_shell_command() {
     return (emulator.empty() ? "" : "'" + emulator + "' ") + "'" TRIMORA_EXE "'";
 }
 
+int run_shell(const std::filesystem::path& dir, const std::string& command) {
+    std::string line = command;
+    for (std::size_t at; (at = line.find("TOOL")) != std::string::npos;) {
+        line.replace(at, 4, tool_shell_command());
+    }
+    const int status = std::system(("cd '" + dir.string() + "' && " + line).c_str());
+    return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 std::optional<ToolRun> run_tool_command_line(const std::filesystem::path&, const std::string&) {
     return std::nullopt;
 }
@@ -91,5 +100,13 @@ void set_time_zone_variable(const char* value) {
 }
 
 bool time_zone_rules_are_read() { return true; }
+
+void set_environment_variable(const char* name, const char* value) {
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
 
 }  // namespace trimora::testing

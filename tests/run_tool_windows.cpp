@@ -95,6 +95,8 @@ ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std
 
 std::string tool_shell_command() { return ""; }
 
+int run_shell(const std::filesystem::path&, const std::string&) { return -1; }
+
 bool device_names_reserved() { return true; }
 
 void set_time_zone_variable(const char* value) {
@@ -104,5 +106,10 @@ void set_time_zone_variable(const char* value) {
 }
 
 bool time_zone_rules_are_read() { return false; }
+
+void set_environment_variable(const char* name, const char* value) {
+    // An empty value removes the variable.
+    _putenv_s(name, value != nullptr ? value : "");
+}
 
 }  // namespace trimora::testing

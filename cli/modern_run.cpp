@@ -61,11 +61,11 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         if (input.standard && !(options.has_output && !into_folder)) {
             job.output.assign(1, '-');
         } else if (into_folder) {
-            job.output = output_in_folder(options.output, input.path);
+            job.output = output_in_folder(options.output, input.path, options.extension);
         } else if (options.has_output) {
             job.output = options.output;
         } else {
-            job.output = replace_last_extension(input.path);
+            job.output = replace_last_extension(input.path, options.extension);
         }
         job.output_is_standard = job.output == "-";
         const std::string identity = job.output_is_standard ? "-" : file_identity(job.output);
@@ -99,7 +99,24 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
 
     const std::vector<InputFile> inputs =
         expand_inputs(options.names, options.recursive, !shell_expands_wildcards());
-    const bool into_folder = options.has_output && options.output != "-" && is_folder(options.output);
+    // -o names a folder when it is one, ends with a separator, or is new
+    // and there are several inputs: then it is made, with its parents.
+    const std::string& output = options.output;
+    const bool names_folder =
+        options.has_output && output != "-" &&
+        (is_folder(output) || output.ends_with('/') || output.ends_with('\\') ||
+         (inputs.size() > 1 && !std::filesystem::exists(path_from_utf8(output.c_str()))));
+    if (names_folder && !is_folder(output)) {
+        std::error_code error;
+        std::filesystem::create_directories(path_from_utf8(output.c_str()), error);
+        if (error) {
+            TextOutput errors(stderr);
+            errors.print("trimora: cannot make the folder [%s]\n", output.c_str());
+            errors.flush();
+            return kExitFailure;
+        }
+    }
+    const bool into_folder = names_folder;
     if (options.has_output && !into_folder && inputs.size() > 1) {
         std::string problem = "-o [";
         problem += options.output;

@@ -2,6 +2,7 @@
 #include "cli/options.h"
 
 #include <charconv>
+#include <optional>
 #include <string_view>
 
 #include "usage/tool_texts.h"
@@ -18,7 +19,6 @@ struct OptionRow {
     const char* short_name;  // "" when there is none
     const char* long_name;
     const char* value_name;  // null for a flag
-    bool modern;             // false for the options the legacy form has too
     const char* help;
     ApplyOption apply;
 };
@@ -41,6 +41,16 @@ std::string apply_output(ModernOptions& options, const std::string& value) {
     return "";
 }
 
+// A bare extension: no dot is needed and none may stand inside, no folder.
+std::string apply_extension(ModernOptions& options, const std::string& value) {
+    const std::string extension = value.starts_with('.') ? value.substr(1) : value;
+    if (extension.empty() || extension.find_first_of("./\\") != std::string::npos) {
+        return "bad extension [" + value + "]: use letters such as shp";
+    }
+    options.extension = extension;
+    return "";
+}
+
 constexpr int kMostJobs = 256;
 
 std::string apply_jobs(ModernOptions& options, const std::string& value) {
@@ -55,43 +65,39 @@ std::string apply_jobs(ModernOptions& options, const std::string& value) {
 }
 
 constexpr OptionRow kOptions[] = {
-    {"-f", "--form", "WORD", true, "text (default), numb or number, wire, or null",
+    {"-f", "--form", "WORD", "text (default), numb or number, wire, or null",
      apply_form},
-    {"-o", "--output", "PATH",  true,
+    {"-o", "--output", "PATH",
      "the output file (- for standard output), or a folder for several inputs",
      apply_output},
-    {"-j", "--jobs", "N", true, "convert up to N files at the same time (default: the cores)",
+    {"", "--ext", "EXT", "give the outputs the extension EXT instead of kpf, as shp",
+     apply_extension},
+    {"-j", "--jobs", "N", "convert up to N files at the same time (default: the cores)",
      apply_jobs},
-    {"-r", "--recursive", nullptr, true, "a folder given as input also takes its subfolders",
+    {"-r", "--recursive", nullptr, "a folder given as input also takes its subfolders",
      [](ModernOptions& o, const std::string&) { o.recursive = true; return std::string(); }},
-    {"-q", "--quiet", nullptr, true, "show only the reports of files with problems",
+    {"-q", "--quiet", nullptr, "show only the reports of files with problems",
      [](ModernOptions& o, const std::string&) { o.quiet = true; return std::string(); }},
-    {"", "--no-progress", nullptr, true, "never show the progress of large files",
+    {"", "--no-progress", nullptr, "never show the progress of large files",
      [](ModernOptions& o, const std::string&) { o.no_progress = true; return std::string(); }},
-    {"", "--info", nullptr, true, "write no file: report each mesh's counts, bounds, area, volume",
+    {"", "--info", nullptr, "write no file: report each mesh's counts, bounds, area, volume",
      [](ModernOptions& o, const std::string&) { o.info = true; return std::string(); }},
-    {"", "--json", nullptr, true, "with --info, one JSON object per file and line",
+    {"", "--json", nullptr, "with --info, one JSON object per file and line",
      [](ModernOptions& o, const std::string&) { o.json = true; return std::string(); }},
-    {"", "--all-edges", nullptr, true, "with -f wire, every edge: no line list capacity",
+    {"", "--all-edges", nullptr, "with -f wire, every edge: no line list capacity",
      [](ModernOptions& o, const std::string&) { o.all_edges = true; return std::string(); }},
-    {"-h", "--help", nullptr, false, "this help",
+    {"-h", "--help", nullptr, "this help",
      [](ModernOptions& o, const std::string&) { o.help = true; return std::string(); }},
-    {"", "--version", nullptr, false, "the banner alone",
+    {"", "--version", nullptr, "the banner alone",
      [](ModernOptions& o, const std::string&) { o.version = true; return std::string(); }},
 };
 
-// The row an argument names, and the value written into it after '='.
-const OptionRow* find_option(std::string_view arg, std::string_view& attached, bool& has_attached) {
-    has_attached = false;
-    const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string_view::npos;
-    const std::string_view name = arg.substr(0, equals);
+// The row of a long option ("--form") or of a short one ("-f").
+const OptionRow* find_option(std::string_view name) {
     for (const OptionRow& row : kOptions) {
-        if (name != row.long_name && (name != row.short_name || name.empty())) continue;
-        if (equals != std::string_view::npos) {
-            attached = arg.substr(equals + 1);
-            has_attached = true;
+        if (name == row.long_name || (!std::string_view(row.short_name).empty() && name == row.short_name)) {
+            return &row;
         }
-        return &row;
     }
     return nullptr;
 }
@@ -101,6 +107,7 @@ std::string combination_error(const ModernOptions& options) {
     if (options.json && !options.info) return "--json needs --info";
     if (options.info && options.all_edges) return "--info writes no file, so no --all-edges";
     if (options.info && options.has_output) return "--info writes no file, so no -o";
+    if (options.info && options.extension != "kpf") return "--info writes no file, so no --ext";
     if (options.all_edges && options.output_code != kWireForm) return "--all-edges needs -f wire";
     return "";
 }
@@ -108,17 +115,75 @@ std::string combination_error(const ModernOptions& options) {
 }  // namespace
 
 bool is_modern_command_line(const std::vector<std::string>& args) {
+    // The usual options alone keep the meaning they have always had.
+    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help" || args[0] == "--version")) {
+        return false;
+    }
     for (const std::string& arg : args) {
-        if (arg == "--") return false;
-        std::string_view attached;
-        bool has_attached = false;
-        const OptionRow* row = find_option(arg, attached, has_attached);
-        if (row != nullptr && row->modern && (!has_attached || row->value_name != nullptr)) {
-            return true;
-        }
+        if (arg.size() > 1 && arg[0] == '-') return true;
     }
     return false;
 }
+
+namespace {
+
+// Reads the value of a row that takes one: attached (after '=' or the short
+// option's letter) or the next argument. Returns the problem, or "".
+std::string take_value(const OptionRow& row, std::string_view shown, std::optional<std::string_view> attached,
+                       const std::vector<std::string>& args, std::size_t& i, std::string& value) {
+    if (attached) {
+        value = *attached;
+    } else if (i + 1 < args.size()) {
+        value = args[++i];
+    } else {
+        return "option [" + std::string(shown) + "] needs a " + row.value_name;
+    }
+    return "";
+}
+
+// Applies a long option, "--name" or "--name=value".
+std::string apply_long(std::string_view arg, const std::vector<std::string>& args, std::size_t& i,
+                       ModernOptions& options) {
+    const std::size_t equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    const OptionRow* row = find_option(name);
+    if (row == nullptr) return "unknown option [" + std::string(name) + "]";
+    std::optional<std::string_view> attached;
+    if (equals != std::string_view::npos) attached = arg.substr(equals + 1);
+    std::string value;
+    if (row->value_name == nullptr) {
+        if (attached) return "option [" + std::string(row->long_name) + "] takes no value";
+    } else {
+        const std::string problem = take_value(*row, name, attached, args, i, value);
+        if (!problem.empty()) return problem;
+    }
+    return row->apply(options, value);
+}
+
+// Applies short options as getopt does: "-qr" is -q and -r; a letter that
+// takes a value takes the rest of the argument ("-j2", "-fwire") or, when
+// nothing is left, the next argument.
+std::string apply_short(std::string_view arg, const std::vector<std::string>& args, std::size_t& i,
+                        ModernOptions& options) {
+    for (std::size_t k = 1; k < arg.size(); ++k) {
+        const std::string name{'-', arg[k]};
+        const OptionRow* row = find_option(name);
+        if (row == nullptr) return "unknown option [" + name + "]";
+        std::string value;
+        if (row->value_name != nullptr) {
+            std::optional<std::string_view> attached;
+            if (k + 1 < arg.size()) attached = arg.substr(k + 1);
+            const std::string problem = take_value(*row, name, attached, args, i, value);
+            if (!problem.empty()) return problem;
+            return row->apply(options, value);
+        }
+        const std::string problem = row->apply(options, value);
+        if (!problem.empty()) return problem;
+    }
+    return "";
+}
+
+}  // namespace
 
 ParsedOptions parse_modern_options(const std::vector<std::string>& args) {
     ParsedOptions parsed;
@@ -133,28 +198,8 @@ ParsedOptions parse_modern_options(const std::vector<std::string>& args) {
             options_ended = true;
             continue;
         }
-        std::string_view attached;
-        bool has_attached = false;
-        const OptionRow* row = find_option(arg, attached, has_attached);
-        if (row == nullptr) {
-            parsed.error = "unknown option [" + arg + "]";
-            return parsed;
-        }
-        std::string value;
-        if (row->value_name == nullptr) {
-            if (has_attached) {
-                parsed.error = "option [" + std::string(row->long_name) + "] takes no value";
-                return parsed;
-            }
-        } else if (has_attached) {
-            value = attached;
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            parsed.error = "option [" + arg + "] needs a " + row->value_name;
-            return parsed;
-        }
-        parsed.error = row->apply(parsed.options, value);
+        parsed.error = arg.starts_with("--") ? apply_long(arg, args, i, parsed.options)
+                                             : apply_short(arg, args, i, parsed.options);
         if (!parsed.error.empty()) return parsed;
     }
     parsed.error = combination_error(parsed.options);
@@ -164,10 +209,12 @@ ParsedOptions parse_modern_options(const std::vector<std::string>& args) {
 std::string modern_options_help() {
     std::string text =
         "\n"
-        "Any of the options below, before or after the names, chooses the\n"
-        "modern form: each name is a file, a folder of .stl files or - for\n"
-        "standard input, and the output goes beside each input with its\n"
-        "last extension replaced by kpf.\n"
+        "Any option, before or after the names, chooses the modern form,\n"
+        "which converts many files: each name is a file, a folder of .stl\n"
+        "files or - for standard input, and the output goes beside each\n"
+        "input with its last extension replaced by kpf. Without an option\n"
+        "the second name is the form word: add one (-f text) for two files.\n"
+        "Short options bundle (-qr) and take values attached (-j2, -fwire).\n"
         "\n"
         "Usage:  trimora [options] <name>... [-- <name>...]\n";
     for (const OptionRow& row : kOptions) {
@@ -180,7 +227,8 @@ std::string modern_options_help() {
     text +=
         "\n"
         "Exit status: 0 when every file converted without a problem, 1 when\n"
-        "any did not, 2 for a usage error.\n";
+        "any file had a problem (any line in its report besides the usual\n"
+        "ones), 2 for a usage error.\n";
     return text;
 }
 

@@ -13,6 +13,7 @@ struct ModernOptions {
     int output_code = kTextForm;
     bool has_output = false;
     std::string output;         // -o: a file, a folder, or "-" for standard output
+    std::string extension = "kpf";  // of the outputs named after their inputs
     int jobs = 0;               // 0: as many as the machine has cores
     bool recursive = false;
     bool quiet = false;
@@ -31,14 +32,16 @@ struct ParsedOptions {
     std::string error;  // empty when the options are good
 };
 
-// True when any argument before "--" is an option only the modern form has;
+// True when any argument begins with '-' and is not "-" alone: every option,
+// and "--", chooses the modern form, where an unknown one is a usage error.
 // -h, --help and --version alone keep the legacy form. args excludes the
 // program name.
 bool is_modern_command_line(const std::vector<std::string>& args);
 
 // Reads the options and names, before or after one another; "--" ends the
 // options and "-" is a name (standard input). Long options also take their
-// value as --name=value.
+// value as --name=value; short ones bundle and take theirs attached, as
+// getopt's do: -qr, -j2, -fwire, -ofile.
 ParsedOptions parse_modern_options(const std::vector<std::string>& args);
 
 // The help lines of the options, generated from the table, LF line ends.

@@ -17,20 +17,21 @@ std::size_t last_part_start(const std::string& name) {
 
 }  // namespace
 
-std::string replace_last_extension(const std::string& name) {
+std::string replace_last_extension(const std::string& name, const std::string& extension) {
     const std::size_t start = last_part_start(name);
     const std::size_t dot = name.rfind('.');
     // A dot that starts the last part ("./x", ".stl") or that "." and ".."
     // are made of is no extension.
     const bool has_extension = dot != std::string::npos && dot > start &&
                                name.find_first_not_of('.', start) != std::string::npos;
-    return (has_extension ? name.substr(0, dot) : name) + ".kpf";
+    return (has_extension ? name.substr(0, dot) : name) + "." + extension;
 }
 
-std::string output_in_folder(const std::string& folder, const std::string& input) {
+std::string output_in_folder(const std::string& folder, const std::string& input,
+                             const std::string& extension) {
     const bool ends_with_slash = folder.ends_with('/') || folder.ends_with('\\');
     return folder + (ends_with_slash ? "" : "/") +
-           replace_last_extension(input.substr(last_part_start(input)));
+           replace_last_extension(input.substr(last_part_start(input)), extension);
 }
 
 std::string file_identity(const std::string& name) {

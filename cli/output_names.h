@@ -5,12 +5,14 @@
 
 namespace trimora {
 
-// The name with the extension of its last part replaced by .kpf, or .kpf
-// added when it has none: "my.part.v2.stl" gives "my.part.v2.kpf".
-std::string replace_last_extension(const std::string& name);
+// The name with the extension of its last part replaced by .kpf (or the
+// extension given), or that added when it has none: "my.part.v2.stl" gives
+// "my.part.v2.kpf".
+std::string replace_last_extension(const std::string& name, const std::string& extension = "kpf");
 
 // The output in folder for the input: its last part with the extension replaced.
-std::string output_in_folder(const std::string& folder, const std::string& input);
+std::string output_in_folder(const std::string& folder, const std::string& input,
+                             const std::string& extension = "kpf");
 
 // A text that two names of one file share, as far as the names tell, for
 // finding two inputs that would write one output.

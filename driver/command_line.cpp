@@ -46,6 +46,8 @@ int run_command_line(int argc, const char* const* argv, TextOutput& console) {
     if (first == "--version") return 0;
     if (argc <= 1 || first == "-h" || first == "--help") {
         print_help(console);
+        // The long form also shows the options of the modern form.
+        if (first == "--help") console.write(modern_options_help());
         return 0;
     }
     CommandLine command;

@@ -1,4 +1,4 @@
-// The usual options in the first argument: -h and --help print the help, --version the banner alone.
+// The usual options: -h alone prints the help, --help also the modern options, --version the banner.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,10 +13,14 @@ namespace {
 namespace fs = std::filesystem;
 
 
+// What the usual options print: the help exactly as with no argument, that
+// help and then the modern options, or the banner alone.
+enum class Shows { kLegacyHelp, kWholeHelp, kBannerOnly };
+
 struct OptionCase {
     const char* name;
     std::vector<std::string> args;
-    bool help;  // the help text after the banner, or the banner alone
+    Shows shows;
 };
 
 class FirstArgumentOption : public ::testing::TestWithParam<OptionCase> {};
@@ -26,52 +30,62 @@ TEST_P(FirstArgumentOption, PrintsTheBannerAndTouchesNoFile) {
     const ToolRun no_arguments = run_tool(dir.path(), {});
     const ToolRun run = run_tool(dir.path(), GetParam().args);
     EXPECT_EQ(run.exit_code, 0);
-    if (GetParam().help) {
-        EXPECT_EQ(run.console, no_arguments.console);
-        EXPECT_TRUE(run.console.starts_with(
-            crlf(kBanner) + "TRIMORA converts an STL file into one in KPF or VQ format.\r\n"));
-        EXPECT_TRUE(run.console.ends_with("Usage:  trimora <filename> [text/numb/wire]\r\n"));
-    } else {
-        EXPECT_EQ(run.console, crlf(kBanner));
+    EXPECT_TRUE(no_arguments.console.starts_with(
+        crlf(kBanner) + "TRIMORA converts an STL file into one in KPF or VQ format.\r\n"));
+    EXPECT_TRUE(no_arguments.console.ends_with("Usage:  trimora <filename> [text/numb/wire]\r\n"));
+    switch (GetParam().shows) {
+        case Shows::kLegacyHelp: EXPECT_EQ(run.console, no_arguments.console); break;
+        case Shows::kWholeHelp:
+            EXPECT_TRUE(run.console.starts_with(no_arguments.console));
+            EXPECT_NE(run.console.find("\r\n  -f, --form WORD", no_arguments.console.size()),
+                      std::string::npos);
+            break;
+        case Shows::kBannerOnly: EXPECT_EQ(run.console, crlf(kBanner)); break;
     }
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Options, FirstArgumentOption,
-    ::testing::Values(OptionCase{"h", {"-h"}, true}, OptionCase{"help", {"--help"}, true},
-                      OptionCase{"help_then_a_form", {"--help", "wire"}, true},
-                      OptionCase{"h_then_more", {"-h", "x", "y"}, true},
-                      OptionCase{"version", {"--version"}, false},
-                      OptionCase{"version_then_a_form", {"--version", "numb"}, false}),
+    ::testing::Values(OptionCase{"h", {"-h"}, Shows::kLegacyHelp},
+                      OptionCase{"help", {"--help"}, Shows::kWholeHelp},
+                      OptionCase{"help_then_a_form", {"--help", "wire"}, Shows::kWholeHelp},
+                      OptionCase{"h_then_more", {"-h", "x", "y"}, Shows::kWholeHelp},
+                      OptionCase{"a_name_then_h", {"part", "-h"}, Shows::kWholeHelp},
+                      OptionCase{"version", {"--version"}, Shows::kBannerOnly},
+                      OptionCase{"version_then_a_form", {"--version", "numb"}, Shows::kBannerOnly},
+                      OptionCase{"a_name_then_version", {"part", "--version"}, Shows::kBannerOnly}),
     [](const ::testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
 
-// Anything else in the first place, and these words in the second, keep their
-// old meaning: a file name and an output-form word.
-TEST(FirstArgumentOption, OtherArgumentsStayFileNamesAndFormWords) {
-    struct Case {
-        std::vector<std::string> args;
-        std::string stl;
-        std::string form_line;
+// Every other argument that begins with a dash is an option of the modern
+// form, and one it does not know is a usage error that touches no file; a
+// file whose name begins with a dash is reached as ./-x.stl, or after --.
+TEST(FirstArgumentOption, DashedWordsAreOptionsAndUnknownOnesAreUsageErrors) {
+    const std::pair<std::vector<std::string>, std::string> unknown[] = {
+        {{"-H"}, "unknown option [-H]"},
+        {{"-help"}, "unknown option [-e]"},
+        {{"-version"}, "unknown option [-v]"},
+        {{"-h.stl"}, "unknown option [-.]"},
+        {{"--help "}, "unknown option [--help ]"},
+        {{"--bogus", "part"}, "unknown option [--bogus]"},
+        {{"part", "wire", "-x"}, "unknown option [-x]"},
     };
-    const Case cases[] = {
-        {{"-H"}, "-H", "output_code = TEXT [2]\r\n"},
-        {{"-help"}, "-help", "output_code = TEXT [2]\r\n"},
-        {{"-version"}, "-version", "output_code = TEXT [2]\r\n"},
-        {{"-h.stl"}, "-h", "output_code = TEXT [2]\r\n"},
-        {{"--help "}, "--help ", "output_code = TEXT [2]\r\n"},
-        {{"part", "-h"}, "part", "output_code = NULL [0]\r\n"},
-        {{"part", "--version"}, "part", "output_code = NULL [0]\r\n"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [args, problem] : unknown) {
         TempDir dir;
-        write_file(dir / (c.stl + ".stl"), "solid x\nendsolid x\n");
-        const ToolRun run = run_tool(dir.path(), c.args);
-        EXPECT_EQ(run.console, crlf(kBanner) + c.form_line + "File open: [" + c.stl + ".stl]\r\n" +
-                                   "File open: [" + c.stl + ".kpf]\r\n" + "File closed: [" +
-                                   c.stl + ".stl]\r\n" + "File closed: [" + c.stl +
-                                   ".kpf]\r\nnfacet = 0\r\n");
-        EXPECT_TRUE(fs::exists(dir / (c.stl + ".kpf")));
+        write_file(dir / "-h.stl", "solid x\nendsolid x\n");
+        const ToolRun run = run_tool_streams(dir.path(), args);
+        EXPECT_EQ(run.exit_code, 2) << args[0];
+        EXPECT_EQ(run.console, "") << args[0];
+        EXPECT_EQ(run.errors, crlf("trimora: " + problem + "; trimora --help -q shows the options\n"));
+        EXPECT_FALSE(fs::exists(dir / "-h.kpf")) << args[0];
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"-q", "./-h.stl"}, std::vector<std::string>{"-q", "--", "-h.stl"}}) {
+        TempDir dir;
+        write_file(dir / "-h.stl", "solid x\nendsolid x\n");
+        const ToolRun run = run_tool(dir.path(), args);
+        EXPECT_EQ(run.exit_code, 0) << args[0];
+        EXPECT_TRUE(fs::exists(dir / "-h.kpf")) << args[0];
     }
 }
 

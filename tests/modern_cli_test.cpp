@@ -337,17 +337,47 @@ INSTANTIATE_TEST_SUITE_P(
                 usage("option [--recursive] takes no value")},
         CliCase{"no_input_named", {"-q"}, {}, 2, "", usage("no input named")},
         CliCase{"output_file_with_several_inputs", {"-o", "one.kpf", "a.stl", "b.stl"},
-                {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 2, "",
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"one.kpf", "kept"}}, 2, "",
                 usage("-o [one.kpf] is no folder, but there are 2 inputs")},
         CliCase{"output_file_with_a_folder_of_two", {"-o", "one.kpf", "parts"},
-                {{"parts/a.stl", kTriangle}, {"parts/b.stl", kTriangle}}, 2, "",
-                usage("-o [one.kpf] is no folder, but there are 2 inputs")}),
+                {{"parts/a.stl", kTriangle}, {"parts/b.stl", kTriangle}, {"one.kpf", "kept"}}, 2, "",
+                usage("-o [one.kpf] is no folder, but there are 2 inputs")},
+        // The option habits of getopt: bundles, attached values; typos caught.
+        CliCase{"short_options_bundle_and_take_attached_values", {"-qj2", "-fwire", "tri.stl"},
+                kOneTriangle, 0, "", "", {{"tri.kpf", triangle_file("tri.stl", kWireFacet)}}},
+        CliCase{"short_option_with_its_value_attached_last_in_a_bundle", {"-qfnumb", "-oout.kpf", "tri"},
+                kOneTriangle, 0, "", "", {{"out.kpf", triangle_file("tri.stl", kNumberFacet)}},
+                {"tri.kpf"}},
+        CliCase{"unknown_long_option_is_a_typo", {"--quite", "tri.stl"}, kOneTriangle, 2, "",
+                usage("unknown option [--quite]")},
+        CliCase{"unknown_letter_in_a_bundle", {"-qz", "tri.stl"}, kOneTriangle, 2, "",
+                usage("unknown option [-z]")},
+        CliCase{"value_missing_at_the_end_of_a_bundle", {"tri.stl", "-qj"}, kOneTriangle, 2, "",
+                usage("option [-j] needs a N")},
+        // Another extension for the outputs, beside the inputs or in a folder.
+        CliCase{"ext_beside_the_inputs", {"-q", "--ext", "shp", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 0, "", "",
+                {{"a.shp", triangle_file("a.stl")}, {"b.shp", triangle_file("b.stl")}}},
+        CliCase{"ext_with_a_dot_into_a_folder", {"-q", "--ext=.shp", "-o", "out", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"out/.keep", ""}}, 0, "", "",
+                {{"out/a.shp", triangle_file("a.stl")}, {"out/b.shp", triangle_file("b.stl")}}},
+        CliCase{"ext_that_names_a_folder", {"--ext", "x/y", "tri.stl"}, kOneTriangle, 2, "",
+                usage("bad extension [x/y]: use letters such as shp")},
+        CliCase{"ext_with_info", {"--info", "--ext", "shp", "tri.stl"}, kOneTriangle, 2, "",
+                usage("--info writes no file, so no --ext")},
+        // -o with several inputs makes its folder, parents and all.
+        CliCase{"output_folder_is_made_for_several_inputs", {"-q", "-o", "new/deeper", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 0, "", "",
+                {{"new/deeper/a.kpf", triangle_file("a.stl")},
+                 {"new/deeper/b.kpf", triangle_file("b.stl")}}},
+        CliCase{"output_ending_in_a_slash_is_a_folder_for_one_input", {"-q", "-o", "out/", "tri.stl"},
+                kOneTriangle, 0, "", "", {{"out/tri.kpf", triangle_file("tri.stl")}}}),
     [](const ::testing::TestParamInfo<CliCase>& info) { return std::string(info.param.name); });
 
 // The legacy help, then the options of the modern form.
 TEST(ModernCommandLine, HelpWithAModernOptionAddsTheModernOptions) {
     TempDir dir;
-    const ToolRun legacy = run_tool(dir.path(), {"--help"});
+    const ToolRun legacy = run_tool(dir.path(), {"-h"});
     const ToolRun run = run_tool_streams(dir.path(), {"--help", "-q"});
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.errors, "");
@@ -359,6 +389,7 @@ TEST(ModernCommandLine, HelpWithAModernOptionAddsTheModernOptions) {
     }
     EXPECT_NE(rest.find("Exit status: 0"), std::string::npos);
     EXPECT_EQ(run_tool(dir.path(), {"-q", "-h"}).console, run.console);
+    EXPECT_EQ(run_tool(dir.path(), {"--help"}).console, run.console);
 }
 
 // Output files and console are the same for every number of jobs.

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 
 namespace trimora::testing {
@@ -17,6 +19,7 @@ struct OptionCase {
     const char* name;
     std::vector<std::string> args;
     bool help;  // the help text after the banner, or the banner alone
+    friend void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FirstArgumentOption : public ::testing::TestWithParam<OptionCase> {};
@@ -44,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"h_then_more", {"-h", "x", "y"}, true},
                       OptionCase{"version", {"--version"}, false},
                       OptionCase{"version_then_a_form", {"--version", "numb"}, false}),
-    [](const ::testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // Anything else in the first place, and these words in the second, keep their
 // old meaning: a file name and an output-form word.

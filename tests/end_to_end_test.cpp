@@ -3,9 +3,11 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 
 namespace trimora::testing {
@@ -103,8 +105,10 @@ TEST(EndToEnd, NoArgumentsPrintsTheHelp) {
 }
 
 struct FormCase {
+    const char* name;
     std::vector<std::string> args;
     std::string form_line;
+    friend void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class OutputFormWord : public ::testing::TestWithParam<FormCase> {};
@@ -117,15 +121,19 @@ TEST_P(OutputFormWord, SelectsTheOutputCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Words, OutputFormWord,
-    ::testing::Values(FormCase{{}, kTextLine}, FormCase{{"text"}, kTextLine},
-                      FormCase{{"TEXT"}, kTextLine}, FormCase{{"trng"}, kTextLine},
-                      FormCase{{"nrml"}, kTextLine}, FormCase{{""}, kTextLine},
-                      FormCase{{"numb"}, kNumberLine}, FormCase{{"Number"}, kNumberLine},
-                      FormCase{{"WiRe"}, kWireLine}, FormCase{{"  wire"}, kWireLine},
-                      FormCase{{"wire and more"}, kWireLine}, FormCase{{"\twire"}, kWireLine},
-                      FormCase{{"wire", "extra", "args"}, kWireLine},
-                      FormCase{{"xyz"}, kNullLine}, FormCase{{"wires"}, kNullLine},
-                      FormCase{{"num"}, kNullLine}));
+    ::testing::Values(FormCase{"no_word", {}, kTextLine}, FormCase{"text", {"text"}, kTextLine},
+                      FormCase{"TEXT", {"TEXT"}, kTextLine}, FormCase{"trng", {"trng"}, kTextLine},
+                      FormCase{"nrml", {"nrml"}, kTextLine}, FormCase{"empty_word", {""}, kTextLine},
+                      FormCase{"numb", {"numb"}, kNumberLine},
+                      FormCase{"Number", {"Number"}, kNumberLine},
+                      FormCase{"WiRe", {"WiRe"}, kWireLine},
+                      FormCase{"spaces_then_wire", {"  wire"}, kWireLine},
+                      FormCase{"wire_and_more_words", {"wire and more"}, kWireLine},
+                      FormCase{"tab_then_wire", {"\twire"}, kWireLine},
+                      FormCase{"wire_then_more_arguments", {"wire", "extra", "args"}, kWireLine},
+                      FormCase{"xyz", {"xyz"}, kNullLine}, FormCase{"wires", {"wires"}, kNullLine},
+                      FormCase{"num", {"num"}, kNullLine}),
+    CaseName());
 
 TEST(EndToEnd, UnknownFormWritesNoFacetAndEndsWithTheErrorBanner) {
     const Converted run = convert(kTriangle, {"xyz"});
@@ -258,6 +266,7 @@ struct ProblemCase {
     std::string messages;
     int nfacet;
     bool error;
+    friend void PrintTo(const ProblemCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LineProblem : public ::testing::TestWithParam<ProblemCase> {};
@@ -315,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Unknown code word [foo] on line 2\n", 0, true},
         ProblemCase{"bytes_outside_ascii_are_dropped", "so\xc3\xa9lid\nbo\x7fgus\n",
                     "Unknown code word [bogus] on line 2\n", 0, true}),
-    [](const ::testing::TestParamInfo<ProblemCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(EndToEnd, ZeroNormalIsWrittenAsTheNanOfZeroOverZero) {
     const Converted run = convert("facet normal 0 0 0\n" + kFacetBody);

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -92,6 +94,7 @@ struct CliCase {
     std::map<std::string, std::string> outputs = {};  // files written, date masked
     std::vector<std::string> absent = {};       // files the run must not write
     std::string standard_input = "";            // the bytes on standard input
+    friend void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
@@ -270,7 +273,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"output_file_with_a_folder_of_two", {"-o", "one.kpf", "parts"},
                 {{"parts/a.stl", kTriangle}, {"parts/b.stl", kTriangle}}, 2, "",
                 usage("-o [one.kpf] is no folder, but there are 2 inputs")}),
-    [](const ::testing::TestParamInfo<CliCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // The legacy help, then the options of the modern form.
 TEST(ModernCommandLine, HelpWithAModernOptionAddsTheModernOptions) {

@@ -89,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Forms, BinaryTwin, ::testing::Values("text", "numb", "w
                              return case_name(info.param);
                          });
 
-TEST(BinaryInput, FailedWriteIsReportedAsForTheAsciiTwin) {
+TEST(BinaryInput, FailedWriteIsReportedAsForTheAsciiTwin_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     const std::vector<FloatFacet> facets = twin_facets(3000);
     const Converted binary = convert(binary_stl("", facets), {}, true);

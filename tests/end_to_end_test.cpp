@@ -158,7 +158,7 @@ TEST(EndToEnd, MissingInputReportsAndCreatesNothing) {
 
 // Where a program receives its command line as one text, the tool splits it itself: the same
 // arguments whichever runtime or shell started it.
-TEST(EndToEnd, CommandLineTextIsSplitByTheTool) {
+TEST(EndToEnd, CommandLineTextIsSplitByTheTool_WindowsOnly) {
     TempDir dir;
     std::optional<ToolRun> run = run_tool_command_line(dir.path(), " a\\\\\\\"b c");
     if (!run) GTEST_SKIP() << "arguments arrive already split here";
@@ -214,7 +214,7 @@ TEST(EndToEnd, NameWithoutRoomForTheExtensionNeverOverwritesTheInput) {
     }
 }
 
-TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused) {
+TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused_NeedsSymlinks) {
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
     fs::create_hard_link(dir / "in.stl", dir / "in.kpf");
@@ -231,7 +231,7 @@ TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused) {
     EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);
 }
 
-TEST(EndToEnd, FailedWriteIsReportedOnceAndEndsInError) {
+TEST(EndToEnd, FailedWriteIsReportedOnceAndEndsInError_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
@@ -243,7 +243,7 @@ TEST(EndToEnd, FailedWriteIsReportedOnceAndEndsInError) {
                                 "File closed: [in.kpf]\nnfacet = 1\n" + kErrorBanner));
 }
 
-TEST(EndToEnd, FailedWriteDuringALargeRunIsReportedOnce) {
+TEST(EndToEnd, FailedWriteDuringALargeRunIsReportedOnce_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     std::string stl;

@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Target{"text_utilities", fuzz::check_text_utilities}),
     CaseName());
 
-TEST(FuzzReplay, SharedCorpusHoldsTheReaderAndConversionInvariants) {
+TEST(FuzzReplay, SharedCorpusHoldsTheReaderAndConversionInvariants_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "the shared STL corpus is not here";
     int files = 0;

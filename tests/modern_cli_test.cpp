@@ -324,7 +324,7 @@ TEST(ModernCommandLine, OneJobAndTwoJobsGiveTheSameFilesAndConsole) {
 }
 
 // Every corpus file gives the same output through a pipe as by its name.
-TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
+TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName_NeedsCorpusAndPosixShell) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "no corpus folder";
     if (tool_shell_command().empty()) GTEST_SKIP() << "no POSIX shell to make a pipe";
@@ -352,7 +352,7 @@ TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
 }
 
 // The progress line appears on a real terminal, for a large file only, and is erased.
-TEST(ModernCommandLine, ProgressLineOnATerminalOnly) {
+TEST(ModernCommandLine, ProgressLineOnATerminalOnly_NeedsPosixShellAndScript) {
     if (tool_shell_command().empty() || std::system("command -v script >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "no POSIX shell with script";
     }

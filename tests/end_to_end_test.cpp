@@ -42,6 +42,17 @@ TEST(EndToEnd, WorkedExampleInTextForm) {
               crlf(header("tri.stl") + kTextFacet + trailer(1)));
 }
 
+// The README converts the bundled examples/tri.stl: it is the worked example.
+TEST(EndToEnd, BundledExampleIsTheWorkedExample) {
+    TempDir dir;
+    fs::copy_file(fs::path(TRIMORA_EXAMPLES_DIR) / "tri.stl", dir / "tri.stl");
+    const ToolRun run = run_tool(dir.path(), {"tri"});
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.console, console(kTextLine, "tri", "", 1, false));
+    EXPECT_EQ(mask_date(read_file(dir / "tri.kpf")),
+              crlf(header("tri.stl") + kTextFacet + trailer(1)));
+}
+
 TEST(EndToEnd, WorkedExampleInNumberForm) {
     const Converted run = convert(kTriangle, {"numb"});
     EXPECT_EQ(run.console, console(kNumberLine, "in", "", 1, false));

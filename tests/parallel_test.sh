@@ -8,7 +8,7 @@
 set -euo pipefail
 
 trimora=$(realpath "$1")
-parallel --version 2>/dev/null | grep -q '^GNU parallel' || { echo "skip: GNU parallel is not here"; exit 77; }
+parallel --version 2>/dev/null | grep '^GNU parallel' >/dev/null || { echo "skip: GNU parallel is not here"; exit 77; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/trimora-parallel.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"

@@ -120,7 +120,7 @@ TEST(AllEdges, EveryEdgePastTheLimit) {
 
 // Every file of the shared corpus: byte for byte the wire frame when its
 // list does not overflow; otherwise one plot line per edge of the report.
-TEST(AllEdges, CorpusFiles) {
+TEST(AllEdges, CorpusFiles_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "the shared STL corpus is not here";
     int compared = 0;

@@ -110,7 +110,7 @@ TEST(BadInput, InputThatIsADirectory) {
     EXPECT_EQ(run.console, refused("Cannot open file: [in.stl]\n"));
 }
 
-TEST(BadInput, InputThatIsALinkToItself) {
+TEST(BadInput, InputThatIsALinkToItself_NeedsSymlinks) {
     TempDir dir;
     if (!make_symlink("in.stl", dir / "in.stl")) GTEST_SKIP() << "no symbolic links here";
     const ToolRun run = run_touching(dir, {"in"});
@@ -126,7 +126,7 @@ TEST(BadInput, OutputThatIsADirectory) {
     EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
 }
 
-TEST(BadInput, OutputThroughALinkIntoAMissingFolder) {
+TEST(BadInput, OutputThroughALinkIntoAMissingFolder_NeedsSymlinks) {
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
     if (!make_symlink("missing/out.kpf", dir / "in.kpf")) GTEST_SKIP() << "no symbolic links here";
@@ -134,7 +134,7 @@ TEST(BadInput, OutputThroughALinkIntoAMissingFolder) {
     EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
 }
 
-TEST(BadInput, OutputOnAFullDevice) {
+TEST(BadInput, OutputOnAFullDevice_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
@@ -157,7 +157,7 @@ bool reading_fails(const char* path) {
     return failed;
 }
 
-TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError) {
+TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError_NeedsProcSelfMem) {
     if (!reading_fails("/proc/self/mem")) GTEST_SKIP() << "no file here whose reading fails";
     TempDir dir;
     if (!make_symlink("/proc/self/mem", dir / "in.stl")) GTEST_SKIP() << "no symbolic links here";
@@ -258,7 +258,7 @@ TEST(BadInput, LongEmptyAndOddNames) {
 
 // Windows opens a device for these names in every folder, whatever the extension: the run
 // must refuse them, never wait on the console or write to a device.
-TEST(BadInput, DeviceNamesAreRefused) {
+TEST(BadInput, DeviceNamesAreRefused_WindowsOnly) {
     if (!device_names_reserved()) GTEST_SKIP() << "device names are ordinary file names here";
     const std::pair<const char*, const char*> names[] = {
         {"CON", "CON.stl"}, {"con", "con.stl"}, {"NUL", "NUL.stl"}, {"aux.part", "aux.stl"},
@@ -291,7 +291,7 @@ Converted convert(const std::string& bytes, const std::vector<std::string>& extr
     return {run.console, mask_date(read_file(dir / "in.kpf"))};
 }
 
-TEST(BadInput, BinaryStlFilesEndSoundly) {
+TEST(BadInput, BinaryStlFilesEndSoundly_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty() || !fs::is_directory(corpus / "binary")) GTEST_SKIP() << "no binary STL files here";
     int files = 0;

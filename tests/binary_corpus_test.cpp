@@ -33,7 +33,7 @@ ToolRun convert_copy(const fs::path& stl, const char* form, std::string* kpf = n
     return run;
 }
 
-TEST(BinaryCorpus, EveryFileConvertsWithoutLineMessages) {
+TEST(BinaryCorpus, EveryFileConvertsWithoutLineMessages_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty() || !fs::is_directory(corpus / "binary")) {
         GTEST_SKIP() << "the shared binary STL corpus is not here";
@@ -78,7 +78,7 @@ TEST(BinaryCorpus, EveryFileConvertsWithoutLineMessages) {
     EXPECT_GT(files, 0);
 }
 
-TEST(BinaryCorpus, SpiderHasAsManyFacetsAsItsAsciiTwin) {
+TEST(BinaryCorpus, SpiderHasAsManyFacetsAsItsAsciiTwin_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     const fs::path binary = corpus / "binary" / "bin_assimp_Spider_binary.stl";
     const fs::path ascii = corpus / "ascii" / "assimp_Spider_ascii.stl";

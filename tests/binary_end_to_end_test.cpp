@@ -3,11 +3,13 @@
 
 #include <array>
 #include <filesystem>
+#include <ostream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -84,10 +86,10 @@ TEST_P(BinaryTwin, GivesTheSameConsoleAndFileAsItsAsciiTwin) {
 
 INSTANTIATE_TEST_SUITE_P(Forms, BinaryTwin, ::testing::Values("text", "numb", "wire", "xyz"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
-                             return std::string(info.param);
+                             return case_name(info.param);
                          });
 
-TEST(BinaryInput, FailedWriteIsReportedAsForTheAsciiTwin) {
+TEST(BinaryInput, FailedWriteIsReportedAsForTheAsciiTwin_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     const std::vector<FloatFacet> facets = twin_facets(3000);
     const Converted binary = convert(binary_stl("", facets), {}, true);
@@ -141,6 +143,7 @@ struct BinaryCase {
     const char* name;
     std::string bytes;
     int nfacet;
+    friend void PrintTo(const BinaryCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class BinaryBySize : public ::testing::TestWithParam<BinaryCase> {};
@@ -169,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BinaryCase{"stray_newline", binary_stl("solid x", {kFacet, kFacet}, "\n"), 2},
                       BinaryCase{"49_stray_bytes",
                                  binary_stl("solid x", {kFacet}, std::string(49, 'z')), 1}),
-    [](const ::testing::TestParamInfo<BinaryCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // Files that look binary but do not hold exactly the counted records: read as
 // text, they give line messages or none, never a facet, and never a crash.
@@ -177,6 +180,7 @@ struct TextCase {
     const char* name;
     std::string bytes;
     const char* first_message;  // empty when the text may be silent
+    friend void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class NotBinaryBySize : public ::testing::TestWithParam<TextCase> {};
@@ -217,7 +221,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Unknown code word [made] on line 1"},
         TextCase{"83_bytes", binary_stl("short", {}).substr(0, 83),
                  "Unknown code word [short] on line 1"}),
-    [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 }  // namespace
 }  // namespace trimora::testing

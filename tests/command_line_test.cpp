@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 
 namespace trimora::testing {
@@ -21,6 +23,7 @@ struct OptionCase {
     const char* name;
     std::vector<std::string> args;
     Shows shows;
+    friend void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FirstArgumentOption : public ::testing::TestWithParam<OptionCase> {};
@@ -55,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionCase{"version", {"--version"}, Shows::kBannerOnly},
                       OptionCase{"version_then_a_form", {"--version", "numb"}, Shows::kBannerOnly},
                       OptionCase{"a_name_then_version", {"part", "--version"}, Shows::kBannerOnly}),
-    [](const ::testing::TestParamInfo<OptionCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // Every other argument that begins with a dash is an option of the modern
 // form, and one it does not know is a usage error that touches no file; a

@@ -29,7 +29,7 @@ int count_facet_lines(const std::string& stl) {
     return count;
 }
 
-TEST(Corpus, EveryAsciiFileConvertsInEveryForm) {
+TEST(Corpus, EveryAsciiFileConvertsInEveryForm_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "the shared STL corpus is not here";
     int files = 0;

@@ -3,9 +3,11 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 
 namespace trimora::testing {
@@ -33,6 +35,17 @@ Converted convert(const std::string& stl, const std::vector<std::string>& extra_
 TEST(EndToEnd, WorkedExampleInTextForm) {
     TempDir dir;
     write_file(dir / "tri.stl", kTriangle);
+    const ToolRun run = run_tool(dir.path(), {"tri"});
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.console, console(kTextLine, "tri", "", 1, false));
+    EXPECT_EQ(mask_date(read_file(dir / "tri.kpf")),
+              crlf(header("tri.stl") + kTextFacet + trailer(1)));
+}
+
+// The README converts the bundled examples/tri.stl: it is the worked example.
+TEST(EndToEnd, BundledExampleIsTheWorkedExample) {
+    TempDir dir;
+    fs::copy_file(fs::path(TRIMORA_EXAMPLES_DIR) / "tri.stl", dir / "tri.stl");
     const ToolRun run = run_tool(dir.path(), {"tri"});
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.console, console(kTextLine, "tri", "", 1, false));
@@ -103,8 +116,10 @@ TEST(EndToEnd, NoArgumentsPrintsTheHelp) {
 }
 
 struct FormCase {
+    const char* name;
     std::vector<std::string> args;
     std::string form_line;
+    friend void PrintTo(const FormCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class OutputFormWord : public ::testing::TestWithParam<FormCase> {};
@@ -117,15 +132,19 @@ TEST_P(OutputFormWord, SelectsTheOutputCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Words, OutputFormWord,
-    ::testing::Values(FormCase{{}, kTextLine}, FormCase{{"text"}, kTextLine},
-                      FormCase{{"TEXT"}, kTextLine}, FormCase{{"trng"}, kTextLine},
-                      FormCase{{"nrml"}, kTextLine}, FormCase{{""}, kTextLine},
-                      FormCase{{"numb"}, kNumberLine}, FormCase{{"Number"}, kNumberLine},
-                      FormCase{{"WiRe"}, kWireLine}, FormCase{{"  wire"}, kWireLine},
-                      FormCase{{"wire and more"}, kWireLine}, FormCase{{"\twire"}, kWireLine},
-                      FormCase{{"wire", "extra", "args"}, kWireLine},
-                      FormCase{{"xyz"}, kNullLine}, FormCase{{"wires"}, kNullLine},
-                      FormCase{{"num"}, kNullLine}));
+    ::testing::Values(FormCase{"no_word", {}, kTextLine}, FormCase{"text", {"text"}, kTextLine},
+                      FormCase{"TEXT", {"TEXT"}, kTextLine}, FormCase{"trng", {"trng"}, kTextLine},
+                      FormCase{"nrml", {"nrml"}, kTextLine}, FormCase{"empty_word", {""}, kTextLine},
+                      FormCase{"numb", {"numb"}, kNumberLine},
+                      FormCase{"Number", {"Number"}, kNumberLine},
+                      FormCase{"WiRe", {"WiRe"}, kWireLine},
+                      FormCase{"spaces_then_wire", {"  wire"}, kWireLine},
+                      FormCase{"wire_and_more_words", {"wire and more"}, kWireLine},
+                      FormCase{"tab_then_wire", {"\twire"}, kWireLine},
+                      FormCase{"wire_then_more_arguments", {"wire", "extra", "args"}, kWireLine},
+                      FormCase{"xyz", {"xyz"}, kNullLine}, FormCase{"wires", {"wires"}, kNullLine},
+                      FormCase{"num", {"num"}, kNullLine}),
+    CaseName());
 
 TEST(EndToEnd, UnknownFormWritesNoFacetAndEndsWithTheErrorBanner) {
     const Converted run = convert(kTriangle, {"xyz"});
@@ -150,7 +169,7 @@ TEST(EndToEnd, MissingInputReportsAndCreatesNothing) {
 
 // Where a program receives its command line as one text, the tool splits it itself: the same
 // arguments whichever runtime or shell started it.
-TEST(EndToEnd, CommandLineTextIsSplitByTheTool) {
+TEST(EndToEnd, CommandLineTextIsSplitByTheTool_WindowsOnly) {
     TempDir dir;
     std::optional<ToolRun> run = run_tool_command_line(dir.path(), " a\\\\\\\"b c");
     if (!run) GTEST_SKIP() << "arguments arrive already split here";
@@ -206,7 +225,7 @@ TEST(EndToEnd, NameWithoutRoomForTheExtensionNeverOverwritesTheInput) {
     }
 }
 
-TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused) {
+TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused_NeedsSymlinks) {
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
     fs::create_hard_link(dir / "in.stl", dir / "in.kpf");
@@ -223,7 +242,7 @@ TEST(EndToEnd, OutputThatIsTheInputThroughALinkIsRefused) {
     EXPECT_EQ(read_file(dir / "in.stl"), kTriangle);
 }
 
-TEST(EndToEnd, FailedWriteIsReportedOnceAndEndsInError) {
+TEST(EndToEnd, FailedWriteIsReportedOnceAndEndsInError_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
@@ -235,7 +254,7 @@ TEST(EndToEnd, FailedWriteIsReportedOnceAndEndsInError) {
                                 "File closed: [in.kpf]\nnfacet = 1\n" + kErrorBanner));
 }
 
-TEST(EndToEnd, FailedWriteDuringALargeRunIsReportedOnce) {
+TEST(EndToEnd, FailedWriteDuringALargeRunIsReportedOnce_NeedsDevFull) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     std::string stl;
@@ -258,6 +277,7 @@ struct ProblemCase {
     std::string messages;
     int nfacet;
     bool error;
+    friend void PrintTo(const ProblemCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class LineProblem : public ::testing::TestWithParam<ProblemCase> {};
@@ -315,7 +335,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Unknown code word [foo] on line 2\n", 0, true},
         ProblemCase{"bytes_outside_ascii_are_dropped", "so\xc3\xa9lid\nbo\x7fgus\n",
                     "Unknown code word [bogus] on line 2\n", 0, true}),
-    [](const ::testing::TestParamInfo<ProblemCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(EndToEnd, ZeroNormalIsWrittenAsTheNanOfZeroOverZero) {
     const Converted run = convert("facet normal 0 0 0\n" + kFacetBody);

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
+#include "case_names.h"
 #include "fuzz/checks.h"
 #include "run_tool.h"
 
@@ -18,6 +20,7 @@ using Check = std::string (*)(const std::uint8_t*, std::size_t);
 struct Target {
     const char* name;
     Check check;
+    friend void PrintTo(const Target& t, std::ostream* os) { *os << t.name; }
 };
 
 // Runs the check on every file of the folder; returns how many there were.
@@ -49,9 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Target{"conversion", fuzz::check_conversion}, Target{"text_input", fuzz::check_text_input},
                       Target{"numbers", fuzz::check_numbers},
                       Target{"text_utilities", fuzz::check_text_utilities}),
-    [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+    CaseName());
 
-TEST(FuzzReplay, SharedCorpusHoldsTheReaderAndConversionInvariants) {
+TEST(FuzzReplay, SharedCorpusHoldsTheReaderAndConversionInvariants_NeedsCorpus) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "the shared STL corpus is not here";
     int files = 0;

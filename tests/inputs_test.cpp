@@ -31,7 +31,7 @@ TEST(Inputs, WildcardsAreExpandedOnlyWhenAsked) {
     EXPECT_EQ(nothing[0].path, dir.path().string() + "/*.obj");
 }
 
-TEST(Inputs, FoldersInNameOrderWithoutFollowingFolderLinks) {
+TEST(Inputs, FoldersInNameOrderWithoutFollowingFolderLinks_NeedsSymlinks) {
     testing::TempDir dir;
     const std::filesystem::path parts = dir / "parts";
     std::filesystem::create_directories(parts / "b");

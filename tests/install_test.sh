@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary root, and packs and unpacks the Debian package when the tools are here.
+# Installs the build into a temporary root, and packs and unpacks the Debian package when the tools
+# are here.
 # Usage: install_test.sh <build dir>. Everything goes to a fresh temporary folder of its own,
 # so two builds can run it at the same time.
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
+sources=$(cd "$(dirname "$0")/.." && pwd)
 root=$(mktemp -d "${TMPDIR:-/tmp}/trimora-install.XXXXXX")
 trap 'rm -rf "$root"' EXIT
 
@@ -13,11 +15,18 @@ fail() {
   exit 1
 }
 
-# An installed tree must hold the tool and its manual page, and the tool must run.
+# An installed tree must hold the tool, its manual page, the copyright file and the changelog,
+# and the tool must run.
 check_tree() {
   local prefix=$1 what=$2
   [ -x "$prefix/bin/trimora" ] || fail "$what: no bin/trimora"
-  [ -f "$prefix/share/man/man1/trimora.1" ] || fail "$what: no share/man/man1/trimora.1"
+  [ -f "$prefix/share/man/man1/trimora.1.gz" ] || fail "$what: no share/man/man1/trimora.1.gz"
+  gzip -dc "$prefix/share/man/man1/trimora.1.gz" | cmp -s - "$sources/doc/trimora.1" ||
+    fail "$what: trimora.1.gz is not the manual page"
+  grep -q '^License: Expat$' "$prefix/share/doc/trimora/copyright" ||
+    fail "$what: no copyright file naming the licence"
+  gzip -dc "$prefix/share/doc/trimora/changelog.gz" | head -1 | grep -q '^trimora (' ||
+    fail "$what: no changelog.gz"
   local version
   version=$("$prefix/bin/trimora" --version)
   [ "$version" = $'TRIMORA - Version 1.3 - August 2014\r' ] || fail "$what: --version printed '$version'"
@@ -35,6 +44,10 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
   [ "$(dpkg-deb -f "${packages[0]}" Package)" = trimora ] || fail "package is not named trimora"
   dpkg-deb -x "${packages[0]}" "$root/deb"
   check_tree "$root/deb/usr" "Debian package"
+  # The packaged tool is stripped: no symbol table is left.
+  if command -v readelf >/dev/null; then
+    ! readelf -S "$root/deb/usr/bin/trimora" | grep -q '\.symtab' || fail "Debian package: trimora is not stripped"
+  fi
 else
   echo "skip: cpack or dpkg-deb is not here"
 fi

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -127,6 +129,7 @@ struct CliCase {
     std::vector<std::string> absent = {};       // files the run must not write
     std::string standard_input = "";            // the bytes on standard input
     std::map<std::string, std::string> environment = {};  // variables set for the run
+    friend void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
@@ -372,7 +375,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"new/deeper/b.kpf", triangle_file("b.stl")}}},
         CliCase{"output_ending_in_a_slash_is_a_folder_for_one_input", {"-q", "-o", "out/", "tri.stl"},
                 kOneTriangle, 0, "", "", {{"out/tri.kpf", triangle_file("tri.stl")}}}),
-    [](const ::testing::TestParamInfo<CliCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 // The legacy help, then the options of the modern form.
 TEST(ModernCommandLine, HelpWithAModernOptionAddsTheModernOptions) {
@@ -424,7 +427,7 @@ TEST(ModernCommandLine, OneJobAndTwoJobsGiveTheSameFilesAndConsole) {
 }
 
 // Every corpus file gives the same output through a pipe as by its name.
-TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
+TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName_NeedsCorpusAndPosixShell) {
     const fs::path corpus = corpus_dir();
     if (corpus.empty()) GTEST_SKIP() << "no corpus folder";
     if (tool_shell_command().empty()) GTEST_SKIP() << "no POSIX shell to make a pipe";
@@ -454,7 +457,7 @@ TEST(ModernCommandLine, CorpusFilesThroughAPipeAsByName) {
 // A folder gives only its regular files: a FIFO or a link to a device is
 // skipped with a line, which counts as a problem; named, a file is opened as
 // it is.
-TEST(ModernCommandLine, FolderSkipsWhatIsNoRegularFile) {
+TEST(ModernCommandLine, FolderSkipsWhatIsNoRegularFile_NeedsFifosAndSymlinks) {
     TempDir dir;
     fs::create_directories(dir / "parts");
     write_file(dir / "parts" / "a.stl", kTriangle);
@@ -471,7 +474,7 @@ TEST(ModernCommandLine, FolderSkipsWhatIsNoRegularFile) {
 
 // A tree deeper than the system's path limit is reported where it cannot be
 // examined, and what lies above that is converted.
-TEST(ModernCommandLine, FolderDeeperThanThePathLimitIsReported) {
+TEST(ModernCommandLine, FolderDeeperThanThePathLimitIsReported_NeedsPosixShell) {
     TempDir dir;
     fs::create_directories(dir / "top");
     write_file(dir / "top" / "a.stl", kTriangle);
@@ -490,7 +493,7 @@ TEST(ModernCommandLine, FolderDeeperThanThePathLimitIsReported) {
 }
 
 // More jobs than the descriptor limit allows run fewer at a time; no file fails for it.
-TEST(ModernCommandLine, JobsFitTheDescriptorLimit) {
+TEST(ModernCommandLine, JobsFitTheDescriptorLimit_NeedsPosixShell) {
     TempDir dir;
     fs::create_directories(dir / "many");
     for (int i = 0; i < 300; ++i) write_file(dir / "many" / (std::to_string(i) + ".stl"), kTriangle);
@@ -504,7 +507,7 @@ TEST(ModernCommandLine, JobsFitTheDescriptorLimit) {
 }
 
 // Mesh reports that cannot be written fail the run, with one line on standard error.
-TEST(ModernCommandLine, ReportsThatCannotBeWrittenFailTheRun) {
+TEST(ModernCommandLine, ReportsThatCannotBeWrittenFailTheRun_NeedsDevFullAndPosixShell) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
     write_file(dir / "tri.stl", kTriangle);
@@ -515,7 +518,7 @@ TEST(ModernCommandLine, ReportsThatCannotBeWrittenFailTheRun) {
 }
 
 // The progress line appears on a real terminal, for a large file only, and is erased.
-TEST(ModernCommandLine, ProgressLineOnATerminalOnly) {
+TEST(ModernCommandLine, ProgressLineOnATerminalOnly_NeedsPosixShellAndScript) {
     if (tool_shell_command().empty() || std::system("command -v script >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "no POSIX shell with script";
     }

@@ -296,7 +296,7 @@ private:
     std::string saved_;
 };
 
-TEST_F(DecimalCommaLocale, ChangesNoResult) {
+TEST_F(DecimalCommaLocale, ChangesNoResult_NeedsGermanLocale) {
     if (!switched_) GTEST_SKIP() << "no German locale on this machine";
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     for (const NumberCase& c : kPlainCases) {

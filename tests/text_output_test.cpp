@@ -78,7 +78,7 @@ TEST(TextOutput, PointLinesAmongAnyText) {
                   " 7.000000 8.000000 9.000000\r\n");
 }
 
-TEST(TextOutput, FullDeviceFailsTheClose) {
+TEST(TextOutput, FullDeviceFailsTheClose_NeedsDevFull) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TextOutput out;
     ASSERT_TRUE(out.open("/dev/full"));

@@ -1,0 +1,145 @@
+// Kinds by name and word, and every format written from STL meshes and read back facet for facet.
+#include "readers/mesh_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "mesh_files.h"
+#include "platform/byte_source.h"
+#include "run_tool.h"
+
+namespace trimora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct KindCase {
+    const char* name;
+    bool known;
+    MeshFormat format;
+    bool gzip;
+};
+
+TEST(MeshReader, KindComesFromTheLastExtensionAfterGz) {
+    const KindCase cases[] = {
+        {"part.stl", true, MeshFormat::kStl, false},
+        {"part.OBJ", true, MeshFormat::kObj, false},
+        {"scan.Ply", true, MeshFormat::kPly, false},
+        {"m.off", true, MeshFormat::kOff, false},
+        {"print.3MF", true, MeshFormat::k3mf, false},
+        {"back.kpf", true, MeshFormat::kKpf, false},
+        {"back.SHP", true, MeshFormat::kKpf, false},
+        {"part.obj.gz", true, MeshFormat::kObj, true},
+        {"part.STL.GZ", true, MeshFormat::kStl, true},
+        {"my.part.v2.ply.gz", true, MeshFormat::kPly, true},
+        {"dir.obj/part.off", true, MeshFormat::kOff, false},
+        {"dir.obj\\part.3mf.Gz", true, MeshFormat::k3mf, true},
+        {"part.gz", false, MeshFormat::kStl, false},
+        {"part.obj.gz.gz", false, MeshFormat::kStl, false},
+        {"part.objx", false, MeshFormat::kStl, false},
+        {"part", false, MeshFormat::kStl, false},
+        {"dir.obj/part", false, MeshFormat::kStl, false},
+        {"", false, MeshFormat::kStl, false},
+    };
+    for (const KindCase& c : cases) {
+        const std::optional<InputKind> kind = input_kind_from_name(c.name);
+        ASSERT_EQ(kind.has_value(), c.known) << c.name;
+        if (!c.known) continue;
+        EXPECT_EQ(kind->format, c.format) << c.name;
+        EXPECT_EQ(kind->gzip, c.gzip) << c.name;
+    }
+}
+
+TEST(MeshReader, FormatWordsNameEveryFormatButNotExtensionsAlone) {
+    std::string words;
+    for (const char* word : format_words()) words += std::string(word) + " ";
+    EXPECT_EQ(words, "stl obj ply off 3mf kpf ");
+    const KindCase cases[] = {
+        {"obj", true, MeshFormat::kObj, false},   {"PLY", true, MeshFormat::kPly, false},
+        {"3mf.gz", true, MeshFormat::k3mf, true}, {"kpf", true, MeshFormat::kKpf, false},
+        {"stl.GZ", true, MeshFormat::kStl, true}, {"shp", false, MeshFormat::kStl, false},
+        {"gz", false, MeshFormat::kStl, false},   {".obj", false, MeshFormat::kStl, false},
+        {"", false, MeshFormat::kStl, false},
+    };
+    for (const KindCase& c : cases) {
+        const std::optional<InputKind> kind = input_kind_from_word(c.name);
+        ASSERT_EQ(kind.has_value(), c.known) << c.name;
+        if (!c.known) continue;
+        EXPECT_EQ(kind->format, c.format) << c.name;
+        EXPECT_EQ(kind->gzip, c.gzip) << c.name;
+    }
+}
+
+TEST(MeshReader, StlHasNoReaderHere) {
+    MemoryByteSource empty("", 0);
+    EXPECT_EQ(make_mesh_reader(MeshFormat::kStl, empty, "part.stl"), nullptr);
+}
+
+// A test mesh: its name and facets.
+struct SourceMesh {
+    std::string name;
+    std::vector<FloatFacet> facets;
+};
+
+// The torus made here, and every binary STL file of the shared corpus when it is there.
+std::vector<SourceMesh> source_meshes() {
+    std::vector<SourceMesh> meshes = {{"torus", float_torus(9, 7)}};
+    const fs::path corpus = corpus_dir();
+    if (corpus.empty()) return meshes;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus / "binary")) {
+        meshes.push_back({entry.path().filename().string(), load_binary_stl(entry.path())});
+    }
+    return meshes;
+}
+
+// One way of writing a mesh, and whether it keeps polygons.
+struct Writing {
+    const char* what;
+    MeshFormat format;
+    bool polygons;
+    std::string (*write)(const IndexedMesh&);
+    const char* format_name;
+};
+
+std::string plain_obj(const IndexedMesh& mesh) { return obj_text(mesh, {}); }
+std::string relative_obj(const IndexedMesh& mesh) { return obj_text(mesh, {true, true}); }
+std::string decorated_obj(const IndexedMesh& mesh) { return obj_text(mesh, {false, true}); }
+
+const Writing kWritings[] = {
+    {"obj", MeshFormat::kObj, true, plain_obj, "obj"},
+    {"obj with relative indices", MeshFormat::kObj, true, relative_obj, "obj"},
+    {"obj with every face form", MeshFormat::kObj, true, decorated_obj, "obj"},
+};
+
+TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {
+    int polygons = 0;
+    for (const SourceMesh& source : source_meshes()) {
+        const std::vector<Triangle> expected = triangles_of(source.facets);
+        for (const Writing& writing : kWritings) {
+            const IndexedMesh mesh = index_facets(expected, writing.polygons);
+            // The writing itself keeps the facets: fanning its polygons gives them back.
+            ASSERT_TRUE(fan(mesh) == expected) << source.name;
+            if (writing.polygons) polygons += static_cast<int>(expected.size() - mesh.faces.size());
+            // char counts hold polygons of at most 127 vertices.
+            const std::string bytes = writing.write(mesh);
+            for (const bool gzip : {false, true}) {
+                const ReadBack read = read_back(writing.format, gzip ? gzip_bytes(bytes, 3) : bytes, "part", gzip);
+                const std::string what = source.name + " as " + writing.what + (gzip ? " in gzip" : "");
+                EXPECT_EQ(first_difference(read.facets, expected), "") << what;
+                EXPECT_TRUE(read.problems.empty()) << what << ": " << read.problems.front();
+                EXPECT_TRUE(read.read_to_end) << what;
+                EXPECT_EQ(read.format_name, writing.format_name) << what;
+                EXPECT_EQ(read.unit, writing.format == MeshFormat::k3mf ? "millimeter" : "") << what;
+                for (const MeshFacet& facet : read.facets) ASSERT_FALSE(facet.has_normal) << what;
+            }
+        }
+    }
+    // The torus alone is all quads: polygons were written and fanned.
+    EXPECT_GT(polygons, 0);
+}
+
+}  // namespace
+}  // namespace trimora::testing

@@ -1,0 +1,50 @@
+// The segmented array: values kept in place across segment ends, and the room it takes.
+#include "readers/segmented_array.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+namespace trimora {
+namespace {
+
+TEST(SegmentedArray, KeepsEveryValueAcrossSegmentEnds) {
+    SegmentedArray<std::uint64_t> values;
+    const std::uint64_t* first = nullptr;
+    for (std::uint64_t i = 0; i < 300000; ++i) {
+        values.push_back(i * 2654435761u);
+        if (i == 0) first = &values[0];
+    }
+    ASSERT_EQ(values.size(), 300000u);
+    // Nothing moves as the array grows.
+    EXPECT_EQ(&values[0], first);
+    for (const std::uint64_t i : {0ull, 255ull, 256ull, 257ull, 767ull, 768ull, 769ull, 1791ull, 1792ull, 299999ull}) {
+        EXPECT_EQ(values[i], i * 2654435761u) << i;
+    }
+    for (std::uint64_t i = 0; i < 300000; ++i) ASSERT_EQ(values[i], i * 2654435761u) << i;
+}
+
+struct RoomCase {
+    std::size_t elements;
+    std::size_t bytes;
+};
+
+TEST(SegmentedArray, TakesAtMostTwiceItsElementsPlusTheFirstSegment) {
+    const RoomCase cases[] = {
+        {0, 0}, {1, 256 * 8}, {256, 256 * 8}, {257, 768 * 8}, {768, 768 * 8}, {769, 1792 * 8}, {1792, 1792 * 8},
+    };
+    for (const RoomCase& c : cases) {
+        SegmentedArray<std::uint64_t> values;
+        for (std::size_t i = 0; i < c.elements; ++i) values.push_back(i);
+        EXPECT_EQ(values.bytes_held(), c.bytes) << c.elements;
+        EXPECT_LE(values.bytes_held(), 2 * 8 * c.elements + 256 * 8);
+    }
+    SegmentedArray<std::uint64_t> values;
+    values.push_back(1);
+    values.clear();
+    EXPECT_EQ(values.size(), 0u);
+    EXPECT_EQ(values.bytes_held(), 0u);
+}
+
+}  // namespace
+}  // namespace trimora

@@ -107,11 +107,19 @@ struct Writing {
 std::string plain_obj(const IndexedMesh& mesh) { return obj_text(mesh, {}); }
 std::string relative_obj(const IndexedMesh& mesh) { return obj_text(mesh, {true, true}); }
 std::string decorated_obj(const IndexedMesh& mesh) { return obj_text(mesh, {false, true}); }
+std::string off(const IndexedMesh& mesh) { return off_text(mesh, "OFF"); }
+std::string coff(const IndexedMesh& mesh) { return off_text(mesh, "COFF"); }
+std::string noff(const IndexedMesh& mesh) { return off_text(mesh, "NOFF"); }
+std::string cnoff(const IndexedMesh& mesh) { return off_text(mesh, "CNOFF"); }
 
 const Writing kWritings[] = {
     {"obj", MeshFormat::kObj, true, plain_obj, "obj"},
     {"obj with relative indices", MeshFormat::kObj, true, relative_obj, "obj"},
     {"obj with every face form", MeshFormat::kObj, true, decorated_obj, "obj"},
+    {"OFF", MeshFormat::kOff, true, off, "off"},
+    {"COFF", MeshFormat::kOff, true, coff, "off"},
+    {"NOFF", MeshFormat::kOff, true, noff, "off"},
+    {"CNOFF", MeshFormat::kOff, true, cnoff, "off"},
 };
 
 TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {

@@ -67,8 +67,8 @@ std::span<const char* const> format_words() { return kWords; }
 std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& source, std::string_view name) {
     switch (format) {
         case MeshFormat::kObj: return make_obj_reader(source, name);
+        case MeshFormat::kPly: return make_ply_reader(source, name);
         case MeshFormat::kOff: return make_off_reader(source, name);
-        case MeshFormat::kPly:
         case MeshFormat::k3mf:
         case MeshFormat::kKpf:
         case MeshFormat::kStl: break;

@@ -111,6 +111,18 @@ std::string off(const IndexedMesh& mesh) { return off_text(mesh, "OFF"); }
 std::string coff(const IndexedMesh& mesh) { return off_text(mesh, "COFF"); }
 std::string noff(const IndexedMesh& mesh) { return off_text(mesh, "NOFF"); }
 std::string cnoff(const IndexedMesh& mesh) { return off_text(mesh, "CNOFF"); }
+std::string ply_ascii(const IndexedMesh& mesh) { return ply_file(mesh, {PlyEncoding::kAscii, true}); }
+std::string ply_ascii_extras(const IndexedMesh& mesh) {
+    return ply_file(mesh, {PlyEncoding::kAscii, true, "int", "uint", true, true, "vertex_index"});
+}
+std::string ply_little(const IndexedMesh& mesh) { return ply_file(mesh, {PlyEncoding::kLittleEndian}); }
+std::string ply_big(const IndexedMesh& mesh) { return ply_file(mesh, {PlyEncoding::kBigEndian}); }
+std::string ply_little_extras(const IndexedMesh& mesh) {
+    return ply_file(mesh, {PlyEncoding::kLittleEndian, true, "ushort", "int", true, false});
+}
+std::string ply_big_faces_first(const IndexedMesh& mesh) {
+    return ply_file(mesh, {PlyEncoding::kBigEndian, false, "char", "uint", true, true, "vertex_index"});
+}
 
 const Writing kWritings[] = {
     {"obj", MeshFormat::kObj, true, plain_obj, "obj"},
@@ -120,6 +132,12 @@ const Writing kWritings[] = {
     {"COFF", MeshFormat::kOff, true, coff, "off"},
     {"NOFF", MeshFormat::kOff, true, noff, "off"},
     {"CNOFF", MeshFormat::kOff, true, cnoff, "off"},
+    {"ascii ply", MeshFormat::kPly, true, ply_ascii, "ply-ascii"},
+    {"ascii ply, faces first, more to skip", MeshFormat::kPly, true, ply_ascii_extras, "ply-ascii"},
+    {"little-endian ply", MeshFormat::kPly, true, ply_little, "ply-binary"},
+    {"big-endian ply", MeshFormat::kPly, true, ply_big, "ply-binary"},
+    {"little-endian ply of doubles, more to skip", MeshFormat::kPly, true, ply_little_extras, "ply-binary"},
+    {"big-endian ply, faces first", MeshFormat::kPly, true, ply_big_faces_first, "ply-binary"},
 };
 
 TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {

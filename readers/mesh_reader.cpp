@@ -69,8 +69,8 @@ std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& sour
         case MeshFormat::kObj: return make_obj_reader(source, name);
         case MeshFormat::kPly: return make_ply_reader(source, name);
         case MeshFormat::kOff: return make_off_reader(source, name);
+        case MeshFormat::k3mf: return make_3mf_reader(source, name);
         case MeshFormat::kKpf: return make_kpf_reader(source, name);
-        case MeshFormat::k3mf:
         case MeshFormat::kStl: break;
     }
     return nullptr;

@@ -123,6 +123,8 @@ std::string ply_little_extras(const IndexedMesh& mesh) {
 std::string ply_big_faces_first(const IndexedMesh& mesh) {
     return ply_file(mesh, {PlyEncoding::kBigEndian, false, "char", "uint", true, true, "vertex_index"});
 }
+std::string three_mf_deflated(const IndexedMesh& mesh) { return zip_file(package_parts(model_xml(mesh))); }
+std::string three_mf_stored(const IndexedMesh& mesh) { return zip_file(package_parts(model_xml(mesh), false)); }
 
 const Writing kWritings[] = {
     {"obj", MeshFormat::kObj, true, plain_obj, "obj"},
@@ -138,6 +140,8 @@ const Writing kWritings[] = {
     {"big-endian ply", MeshFormat::kPly, true, ply_big, "ply-binary"},
     {"little-endian ply of doubles, more to skip", MeshFormat::kPly, true, ply_little_extras, "ply-binary"},
     {"big-endian ply, faces first", MeshFormat::kPly, true, ply_big_faces_first, "ply-binary"},
+    {"3mf deflated", MeshFormat::k3mf, false, three_mf_deflated, "3mf"},
+    {"3mf stored", MeshFormat::k3mf, false, three_mf_stored, "3mf"},
 };
 
 TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {

@@ -33,9 +33,9 @@ bool read_integer(const char*& p, std::int64_t& value) {
     if (*q < '0' || *q > '9') return false;
     std::int64_t magnitude = 0;
     for (; *q >= '0' && *q <= '9'; ++q) {
-        if (magnitude < kBound) magnitude = magnitude * 10 + (*q - '0');
+        // Past the bound the value stays there: ten times it would not fit.
+        magnitude = magnitude >= kBound / 10 ? kBound : magnitude * 10 + (*q - '0');
     }
-    if (magnitude > kBound) magnitude = kBound;
     value = negative ? -magnitude : magnitude;
     p = q;
     return true;

@@ -25,8 +25,10 @@ public:
 
 private:
     struct State;
-    // Reads the next compressed block; false, with the failure set, when none came.
-    bool refill(bool inside_member);
+    // Reads the next compressed block, noting when it is the input's last.
+    void refill();
+    // Ends the data, or fails when the input failed or stopped inside a member.
+    void stop_at_input_end(bool inside_member);
 
     ByteSource& input_;
     std::unique_ptr<State> state_;

@@ -53,7 +53,8 @@ TEST(GzipSource, InflatesEveryMember) {
     EXPECT_TRUE(gzip.ended());
 }
 
-// Every cut of a stream before its end is a cut, and gives the bytes before it.
+// Every cut of a stream before its end is a cut, and gives the bytes before
+// it, all of them whatever the size of the reads.
 TEST(GzipSource, EveryCutIsCutShort) {
     const std::string text = text_of(40);
     const std::string bytes = gzip_bytes(text, 2);
@@ -61,6 +62,9 @@ TEST(GzipSource, EveryCutIsCutShort) {
         MemoryByteSource file(bytes.data(), size);
         GzipSource gzip(file);
         const std::string out = read_all(gzip, 64);
+        MemoryByteSource same_file(bytes.data(), size);
+        GzipSource byte_by_byte(same_file);
+        EXPECT_EQ(read_all(byte_by_byte, 1), out) << size;
         // A cut between the members ends the data there.
         const bool between = size == gzip_bytes(text.substr(0, text.size() / 2 + 1)).size();
         EXPECT_EQ(gzip.failure(), between ? SourceFailure::kNone : SourceFailure::kCutShort) << size;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 
 namespace trimora {
@@ -33,12 +34,14 @@ public:
     }
     void push_back(const T& value) { push_back() = value; }
 
+    // An index at or past the size is a bug of the caller: the program stops
+    // rather than read what was never written.
     T& operator[](std::size_t index) {
-        const Place place = place_of(index);
+        const Place place = checked_place_of(index);
         return segments_[place.segment][place.offset];
     }
     const T& operator[](std::size_t index) const {
-        const Place place = place_of(index);
+        const Place place = checked_place_of(index);
         return segments_[place.segment][place.offset];
     }
 
@@ -63,6 +66,10 @@ private:
         std::size_t offset;
     };
 
+    Place checked_place_of(std::size_t index) const {
+        if (index >= size_) std::abort();
+        return place_of(index);
+    }
     static Place place_of(std::size_t index) {
         const std::size_t shifted = index + kFirst;
         const std::size_t segment = static_cast<std::size_t>(std::bit_width(shifted)) - std::bit_width(kFirst);

@@ -46,5 +46,14 @@ TEST(SegmentedArray, TakesAtMostTwiceItsElementsPlusTheFirstSegment) {
     EXPECT_EQ(values.bytes_held(), 0u);
 }
 
+TEST(SegmentedArray, AnIndexPastTheSizeStopsTheProgram) {
+    SegmentedArray<int> values;
+    values.push_back(1);
+    values.push_back(2);
+    EXPECT_EQ(values[1], 2);
+    // Index 2 lies inside the first segment, where nothing was written.
+    EXPECT_DEATH(static_cast<void>(values[2]), "");
+}
+
 }  // namespace
 }  // namespace trimora

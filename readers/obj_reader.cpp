@@ -99,23 +99,24 @@ bool ObjReader::read_vertex(const char* p, std::uint64_t line, ReadStep& step) {
 bool ObjReader::read_face(const char* p, std::uint64_t line, ReadStep& step) {
     std::vector<std::size_t>& indices = fan_.new_polygon();
     const std::size_t count = vertices_.size();
+    // The index as written, up to its '/', for a message.
+    const auto written = [](const char* start) {
+        const char* stop = start;
+        while (*stop != '\0' && *stop != '/' && !is_blank(*stop)) ++stop;
+        return std::string_view(start, static_cast<std::size_t>(stop - start));
+    };
     for (p = skip_blanks(p); *p != '\0'; p = skip_blanks(token_end(p))) {
         // v, v/vt, v//vn or v/vt/vn: the vertex index comes first.
         const char* start = p;
-        const char* q = p;
         std::int64_t index = 0;
-        const bool is_number = read_integer(q, index) && (*q == '/' || *q == '\0' || is_blank(*q));
-        const char* stop = start;
-        while (*stop != '\0' && *stop != '/' && !is_blank(*stop)) ++stop;
-        const std::string_view written(start, static_cast<std::size_t>(stop - start));
-        if (!is_number || index == 0) {
-            step = report(reader_message(ReaderMessage::kBadVertexIndex, name_, line, {written}));
+        if (!read_integer(p, index) || !(*p == '/' || *p == '\0' || is_blank(*p)) || index == 0) {
+            step = report(reader_message(ReaderMessage::kBadVertexIndex, name_, line, {written(start)}));
             return true;
         }
         // A negative index counts back from the last vertex defined so far.
         const std::int64_t resolved = index > 0 ? index - 1 : static_cast<std::int64_t>(count) + index;
         if (resolved < 0 || static_cast<std::uint64_t>(resolved) >= count) {
-            step = report(reader_message(ReaderMessage::kVertexIndexOutOfRange, name_, line, {written}));
+            step = report(reader_message(ReaderMessage::kVertexIndexOutOfRange, name_, line, {written(start)}));
             return true;
         }
         indices.push_back(static_cast<std::size_t>(resolved));

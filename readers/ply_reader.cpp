@@ -171,8 +171,12 @@ ReadStep PlyReader::next() {
         }
         if (read_instance(element, step)) return step;
     }
-    // The data after the last element is not the mesh's; what the source says of it is not asked.
-    read_to_end_ = true;
+    // What follows the last element is not the mesh's, but it is read: a
+    // compressed stream's check comes at its end.
+    while (lines_.skip(std::uint64_t{1} << 20)) {
+    }
+    read_to_end_ = source_.failure() == SourceFailure::kNone;
+    if (!read_to_end_) return stop(report(source_failure_message(source_, name_)));
     return stop(ReadStep::kEnd);
 }
 

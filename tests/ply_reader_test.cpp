@@ -128,5 +128,16 @@ TEST(PlyReader, GivesTheFacetsAndProblemsOfEachFile) {
     }
 }
 
+// The check of a compressed file is at its end, after the last element.
+TEST(PlyReader, ReadsACompressedFileToItsCheck) {
+    const std::string text = kHeader + kVertices + "3 0 1 2\n3 0 2 3\n" + "data after the elements\n";
+    std::string bytes = gzip_bytes(text);
+    EXPECT_EQ(steps_text(read_back(MeshFormat::kPly, bytes, "scan.ply.gz", true)), kTwoFacets);
+    bytes[bytes.size() - 8] ^= 1;  // the CRC
+    const ReadBack read = read_back(MeshFormat::kPly, bytes, "scan.ply.gz", true);
+    EXPECT_EQ(steps_text(read), kTwoFacets + "Compressed data corrupt [incorrect data check] in [scan.ply.gz]\n");
+    EXPECT_FALSE(read.read_to_end);
+}
+
 }  // namespace
 }  // namespace trimora::testing

@@ -189,7 +189,7 @@ bool ThreeMfReader::open_package(ReadStep& step) {
         return false;
     }
     std::string model = model_name();
-    if (zip_.find(model) == nullptr) model = entry_name(kDefaultModel);
+    if (model.empty() || zip_.find(model) == nullptr) model = entry_name(kDefaultModel);
     if (zip_.find(model) == nullptr) {
         step = message(ReaderMessage::kNoModel, 0, {});
         return false;

@@ -18,7 +18,7 @@ std::atomic<std::size_t> highest{0};
 
 class CountingMeter final : public HeapMeter {
 public:
-    CountingMeter() { heap_meter = this; }
+    CountingMeter() noexcept { heap_meter = this; }
     void restart() override {
         base = held.load();
         highest = base.load();

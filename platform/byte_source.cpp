@@ -11,7 +11,8 @@
 namespace trimora {
 
 FileByteSource::~FileByteSource() {
-    if (stream_ != nullptr && owns_stream_) std::fclose(stream_);
+    // A stream that was only read from has nothing to report at its close.
+    if (stream_ != nullptr && owns_stream_) static_cast<void>(std::fclose(stream_));
 }
 
 bool FileByteSource::open(const char* path) {

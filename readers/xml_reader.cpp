@@ -115,8 +115,8 @@ std::string_view XmlReader::local_name() const {
 }
 
 const std::string_view* XmlReader::attribute(std::string_view name) const {
-    for (const XmlAttribute& attribute : attributes_) {
-        if (attribute.name == name) return &attribute.value;
+    for (const XmlAttribute& each : attributes_) {
+        if (each.name == name) return &each.value;
     }
     return nullptr;
 }
@@ -229,9 +229,9 @@ XmlReader::Event XmlReader::read_start_tag() {
     advance(close + 1);
     char* p = tag + 1;
     char* const stop = tag + close;
-    char* name = p;
+    char* name_start = p;
     while (p < stop && is_name_char(*p)) ++p;
-    name_ = std::string_view(name, static_cast<std::size_t>(p - name));
+    name_ = std::string_view(name_start, static_cast<std::size_t>(p - name_start));
     bool empty = false;
     for (;;) {
         const bool spaced = p < stop && is_space(*p);
@@ -245,7 +245,7 @@ XmlReader::Event XmlReader::read_start_tag() {
         if (!spaced || !is_name_start(*p)) return fail("bad attribute");
         char* attribute_name = p;
         while (p < stop && is_name_char(*p)) ++p;
-        const std::string_view attribute(attribute_name, static_cast<std::size_t>(p - attribute_name));
+        const std::string_view attribute_text(attribute_name, static_cast<std::size_t>(p - attribute_name));
         while (p < stop && is_space(*p)) ++p;
         if (p == stop || *p != '=') return fail("attribute without a value");
         ++p;
@@ -258,7 +258,7 @@ XmlReader::Event XmlReader::read_start_tag() {
         std::size_t length = static_cast<std::size_t>(p - value);
         if (std::memchr(value, '<', length) != nullptr) return fail("'<' in an attribute value");
         if (!decode(value, length)) return fail("bad reference in an attribute value");
-        attributes_.push_back({attribute, std::string_view(value, length)});
+        attributes_.push_back({attribute_text, std::string_view(value, length)});
         ++p;
     }
     root_seen_ = true;
@@ -279,9 +279,9 @@ XmlReader::Event XmlReader::read_end_tag() {
     advance(close + 1);
     const char* p = tag + 2;
     const char* const stop = tag + close;
-    const char* name = p;
+    const char* name_start = p;
     while (p < stop && is_name_char(*p)) ++p;
-    name_ = std::string_view(name, static_cast<std::size_t>(p - name));
+    name_ = std::string_view(name_start, static_cast<std::size_t>(p - name_start));
     while (p < stop && is_space(*p)) ++p;
     if (p != stop || open_starts_.empty() ||
         std::string_view(open_names_).substr(open_starts_.back()) != name_) {

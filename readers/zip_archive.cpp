@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace trimora {
 
@@ -54,8 +55,7 @@ void read_zip64_extra(const unsigned char* extra, std::size_t length, ZipEntry& 
         if (size > length - pos) return;
         if (id == 0x0001) {
             std::size_t field = pos;
-            std::uint64_t* values[] = {&entry.size, &entry.compressed_size, &entry.local_offset};
-            for (std::uint64_t* value : values) {
+            for (std::uint64_t* value : {&entry.size, &entry.compressed_size, &entry.local_offset}) {
                 if (*value != 0xFFFFFFFF) continue;
                 if (field + 8 > pos + size) return;
                 *value = le64(extra + field);

@@ -38,7 +38,7 @@ std::vector<FloatFacet> load_binary_stl(const std::filesystem::path& path) {
         float values[12];
         for (int i = 0; i < 12; ++i) {
             std::uint32_t bits = 0;
-            for (int b = 3; b >= 0; --b) bits = bits << 8 | static_cast<unsigned char>(bytes[at + 4 * i + b]);
+            for (int b = 3; b >= 0; --b) bits = bits << 8 | static_cast<unsigned char>(bytes[at + 4 * static_cast<std::size_t>(i) + static_cast<std::size_t>(b)]);
             values[i] = std::bit_cast<float>(bits);
         }
         for (int axis = 0; axis < 3; ++axis) facet.normal[axis] = values[axis];

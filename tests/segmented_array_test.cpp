@@ -30,14 +30,21 @@ struct RoomCase {
 };
 
 TEST(SegmentedArray, TakesAtMostTwiceItsElementsPlusTheFirstSegment) {
+    constexpr std::size_t kValue = sizeof(std::uint64_t);
     const RoomCase cases[] = {
-        {0, 0}, {1, 256 * 8}, {256, 256 * 8}, {257, 768 * 8}, {768, 768 * 8}, {769, 1792 * 8}, {1792, 1792 * 8},
+        {0, 0},
+        {1, 256 * kValue},
+        {256, 256 * kValue},
+        {257, 768 * kValue},
+        {768, 768 * kValue},
+        {769, 1792 * kValue},
+        {1792, 1792 * kValue},
     };
     for (const RoomCase& c : cases) {
         SegmentedArray<std::uint64_t> values;
         for (std::size_t i = 0; i < c.elements; ++i) values.push_back(i);
         EXPECT_EQ(values.bytes_held(), c.bytes) << c.elements;
-        EXPECT_LE(values.bytes_held(), 2 * 8 * c.elements + 256 * 8);
+        EXPECT_LE(values.bytes_held(), 2 * kValue * c.elements + 256 * kValue);
     }
     SegmentedArray<std::uint64_t> values;
     values.push_back(1);

@@ -325,7 +325,7 @@ std::vector<ZipFile> package_parts(const std::string& model, bool deflate) {
     };
 }
 
-std::string model_xml(const IndexedMesh& mesh) {
+std::string model_xml(const IndexedMesh& mesh, const std::string& more_objects, const std::string& items) {
     std::string text =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<model unit=\"millimeter\" xml:lang=\"en-US\" "
@@ -341,8 +341,8 @@ std::string model_xml(const IndexedMesh& mesh) {
         text += "     <triangle v1=\"" + std::to_string(face[0]) + "\" v2=\"" + std::to_string(face[1]) +
                 "\" v3=\"" + std::to_string(face[2]) + "\"/>\n";
     }
-    return text + "    </triangles>\n   </mesh>\n  </object>\n </resources>\n <build>\n  <item objectid=\"1\"/>\n"
-                  " </build>\n</model>\n";
+    return text + "    </triangles>\n   </mesh>\n  </object>\n" + more_objects + " </resources>\n <build>\n" + items +
+           " </build>\n</model>\n";
 }
 
 std::string kpf_file(const std::vector<Triangle>& facets, const std::vector<Point>& normals, bool numbers) {

@@ -68,8 +68,10 @@ std::string ply_file(const IndexedMesh& mesh, const PlyStyle& style);
 
 // The package parts around a model: content types and the relationship to 3D/3dmodel.model.
 std::vector<ZipFile> package_parts(const std::string& model, bool deflate = true);
-// A 3MF model with the mesh as object 1 and one build item for it.
-std::string model_xml(const IndexedMesh& mesh);
+// A 3MF model with the mesh as object 1, then the more objects, and the
+// build items (by default one for object 1).
+std::string model_xml(const IndexedMesh& mesh, const std::string& more_objects = "",
+                      const std::string& items = "  <item objectid=\"1\"/>\n");
 
 // The facets in trimora's KPF form, each line ending in CR LF: header, then
 // per facet an empty line and normal and vertex line pairs, then the trailer.

@@ -171,6 +171,65 @@ TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {
     EXPECT_GT(polygons, 0);
 }
 
+// The facets moved by a 3MF transform, m00 m01 m02 m10 ... m32: each point
+// the row vector [x y z 1] times the matrix.
+std::vector<Triangle> transformed(const std::vector<Triangle>& facets, const double (&m)[12]) {
+    std::vector<Triangle> moved;
+    for (const Triangle& facet : facets) {
+        Triangle out;
+        for (int v = 0; v < 3; ++v) {
+            const Point& p = facet[v];
+            for (int j = 0; j < 3; ++j) out[v][j] = p[0] * m[j] + p[1] * m[3 + j] + p[2] * m[6 + j] + m[9 + j];
+        }
+        moved.push_back(out);
+    }
+    return moved;
+}
+
+// The meshes as objects placed by components and items: the components'
+// transforms apply first, the items' last. The components scale by powers of
+// two and turn by quarter turns, which is exact; only the item moves, so each
+// coordinate is rounded once, by one addition, however the matrices are
+// combined. Values are compared as numbers: a zero may come out -0 by one
+// order of the sums and 0 by another.
+TEST(MeshReader, ThreeMfComponentsPlaceTheObjectsOfTheCorpus) {
+    const double scale[12] = {2, 0, 0, 0, 2, 0, 0, 0, 0.5, 0, 0, 0};
+    // (x, y, z) -> (x, -z, y), then (x, y, z) -> (3 - y, x, z + 4).
+    const double tilt[12] = {1, 0, 0, 0, 0, 1, 0, -1, 0, 0, 0, 0};
+    const double turn[12] = {0, 1, 0, -1, 0, 0, 0, 0, 1, 3, 0, 4};
+    const auto text = [](const double (&m)[12]) {
+        std::string words;
+        for (const double value : m) words += exact_text(value) + " ";
+        return words;
+    };
+    for (const SourceMesh& source : source_meshes()) {
+        const std::vector<Triangle> facets = triangles_of(source.facets);
+        const IndexedMesh mesh = index_facets(facets, false);
+        const std::string model = model_xml(
+            mesh,
+            "  <object id=\"2\"><components>\n"
+            "   <component objectid=\"1\" transform=\"" + text(scale) + "\"/>\n"
+            "   <component objectid=\"1\"/>\n  </components></object>\n"
+            "  <object id=\"3\"><components><component objectid=\"2\" transform=\"" + text(tilt) +
+                "\"/></components></object>\n",
+            "  <item objectid=\"3\" transform=\"" + text(turn) + "\"/>\n  <item objectid=\"1\"/>\n");
+        std::vector<Triangle> expected = transformed(transformed(transformed(facets, scale), tilt), turn);
+        const std::vector<Triangle> plain_placed = transformed(transformed(facets, tilt), turn);
+        expected.insert(expected.end(), plain_placed.begin(), plain_placed.end());
+        expected.insert(expected.end(), facets.begin(), facets.end());
+        const ReadBack read = read_back(MeshFormat::k3mf, gzip_bytes(zip_file(package_parts(model))), "p.3mf", true);
+        EXPECT_EQ(read.problems, std::vector<std::string>()) << source.name;
+        ASSERT_EQ(read.facets.size(), expected.size()) << source.name;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            for (int v = 0; v < 3; ++v) {
+                for (int j = 0; j < 3; ++j) {
+                    ASSERT_EQ(read.facets[i].vertices[v][j], expected[i][v][j]) << source.name << " facet " << i;
+                }
+            }
+        }
+    }
+}
+
 // KPF from facets read back and written again in either keyword set gives
 // the bytes those facets give in that set: every number comes back.
 TEST(MeshReader, KpfReadBackWritesTheSameKpfInEitherKeywordSet) {

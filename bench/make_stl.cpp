@@ -1,9 +1,11 @@
 // Writes a deterministic closed STL mesh (a torus) for the benchmarks.
 //
-// Usage: make_stl <facets> <e|f|b> <file>
+// Usage: make_stl <facets> <e|f|b|o> <file>
 // The torus has every edge shared by two facets, like a real closed part; its
 // numbers are written as "%e" (as many CAD exporters do) or "%f", or the same
-// facets go into a binary STL file (b), the ASCII files' binary twin.
+// facets go into a binary STL file (b), the ASCII files' binary twin, or into
+// an OBJ file (o): each point once as "%e", the facets as faces of three
+// indices, which give the "%e" STL file's facets exactly.
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -68,11 +70,33 @@ void write_facet(std::FILE* out, const char* number, const Point& a, const Point
     std::fputs("    endloop\n  endfacet\n", out);
 }
 
+// The torus as OBJ: point (i, j) is vertex i * sides + j + 1, and each quad
+// gives the two faces whose facets the STL forms write.
+void write_obj(std::FILE* out, int rings, int sides) {
+    std::fputs("# torus\n", out);
+    for (int i = 0; i < rings; ++i) {
+        for (int j = 0; j < sides; ++j) {
+            const Point p = torus_point(i, j, rings, sides);
+            std::fprintf(out, "v %e %e %e\n", p.x, p.y, p.z);
+        }
+    }
+    const auto index = [&](int i, int j) { return static_cast<long>(i % rings) * sides + j % sides + 1; };
+    for (int i = 0; i < rings; ++i) {
+        for (int j = 0; j < sides; ++j) {
+            const long a = index(i, j);
+            const long b = index(i + 1, j);
+            const long c = index(i + 1, j + 1);
+            const long d = index(i, j + 1);
+            std::fprintf(out, "f %ld %ld %ld\nf %ld %ld %ld\n", a, b, c, a, c, d);
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: make_stl <facets> <e|f|b> <file>\n");
+        std::fprintf(stderr, "usage: make_stl <facets> <e|f|b|o> <file>\n");
         return 2;
     }
     const long facets = std::atol(argv[1]);
@@ -83,6 +107,10 @@ int main(int argc, char** argv) {
     // A grid of rings x sides quads, two facets each, close to the facets asked for.
     const int sides = static_cast<int>(std::sqrt(facets / 2.0 / 2.0));
     const int rings = static_cast<int>(facets / 2 / (sides > 0 ? sides : 1));
+    if (form == 'o') {
+        write_obj(out, rings, sides);
+        return std::fclose(out) == 0 ? 0 : 1;
+    }
     if (number == nullptr) {
         char header[80] = "binary torus";
         std::fwrite(header, 1, sizeof header, out);

@@ -27,6 +27,22 @@ std::string check_numbers(const std::uint8_t* data, std::size_t size);
 // strict number readers, against small reference models.
 std::string check_text_utilities(const std::uint8_t* data, std::size_t size);
 
+// Each mesh reader on the bytes as a file of its format: every problem is one
+// line naming the file, nothing follows the end, a facet has a normal only
+// from KPF (and its numbers print back the same), steps and memory stay
+// within bounds of the input's size. The 3MF check takes the bytes after the
+// first as a package (first byte odd) or as the model of a package it makes.
+std::string check_obj_reader(const std::uint8_t* data, std::size_t size);
+std::string check_ply_reader(const std::uint8_t* data, std::size_t size);
+std::string check_off_reader(const std::uint8_t* data, std::size_t size);
+std::string check_kpf_reader(const std::uint8_t* data, std::size_t size);
+std::string check_three_mf_reader(const std::uint8_t* data, std::size_t size);
+
+// The gzip source on any bytes read in pieces of every size, which must give
+// the same result (first byte odd); or on data compressed here in members and
+// cut anywhere, which must give the data's start and a cut, or whole members.
+std::string check_gzip_source(const std::uint8_t* data, std::size_t size);
+
 // Prints the failure and aborts, so that the fuzzer keeps the input.
 void fail_on(const std::string& failure);
 

@@ -51,7 +51,11 @@ INSTANTIATE_TEST_SUITE_P(
     Targets, FuzzReplay,
     ::testing::Values(Target{"conversion", fuzz::check_conversion}, Target{"text_input", fuzz::check_text_input},
                       Target{"numbers", fuzz::check_numbers},
-                      Target{"text_utilities", fuzz::check_text_utilities}),
+                      Target{"text_utilities", fuzz::check_text_utilities},
+                      Target{"obj_reader", fuzz::check_obj_reader}, Target{"ply_reader", fuzz::check_ply_reader},
+                      Target{"off_reader", fuzz::check_off_reader}, Target{"kpf_reader", fuzz::check_kpf_reader},
+                      Target{"three_mf_reader", fuzz::check_three_mf_reader},
+                      Target{"gzip_source", fuzz::check_gzip_source}),
     CaseName());
 
 TEST(FuzzReplay, SharedCorpusHoldsTheReaderAndConversionInvariants_NeedsCorpus) {

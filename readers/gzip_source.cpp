@@ -1,0 +1,85 @@
+// gzip decompression through zlib's inflate, member after member.
+#include "readers/gzip_source.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+
+namespace trimora {
+
+struct GzipSource::State {
+    z_stream stream{};
+    bool started = false;      // inflateInit2 succeeded
+    bool member_done = false;  // the last member read so far ended with its check
+    bool input_done = false;   // the input has given its last byte
+    unsigned char input[1 << 16];
+};
+
+GzipSource::GzipSource(ByteSource& input) : input_(input), state_(new State) {
+    // 16 + MAX_WBITS: a gzip header and trailer around the deflate data, nothing else.
+    state_->started = inflateInit2(&state_->stream, 16 + MAX_WBITS) == Z_OK;
+    if (!state_->started) set_failure(SourceFailure::kCorrupt, "zlib cannot start");
+}
+
+GzipSource::~GzipSource() {
+    if (state_->started) inflateEnd(&state_->stream);
+}
+
+void GzipSource::refill() {
+    const std::size_t got = input_.read(state_->input, sizeof state_->input);
+    // A source gives fewer bytes than asked only at its end or on a failure.
+    if (got < sizeof state_->input) state_->input_done = true;
+    state_->stream.next_in = state_->input;
+    state_->stream.avail_in = static_cast<uInt>(got);
+}
+
+void GzipSource::stop_at_input_end(bool inside_member) {
+    if (input_.failure() != SourceFailure::kNone) {
+        set_failure(input_.failure(), input_.failure_detail());
+    } else if (inside_member) {
+        set_failure(SourceFailure::kCutShort);
+    } else {
+        set_ended();
+    }
+}
+
+std::size_t GzipSource::read(void* buffer, std::size_t n) {
+    if (ended() || failure() != SourceFailure::kNone) return 0;
+    z_stream& z = state_->stream;
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < n) {
+        if (z.avail_in == 0 && !state_->input_done) refill();
+        if (state_->member_done) {
+            // Another member may follow; the data ends with the input.
+            if (z.avail_in == 0) {
+                stop_at_input_end(false);
+                break;
+            }
+            inflateReset(&z);
+            state_->member_done = false;
+        }
+        const auto chunk = static_cast<uInt>(std::min<std::size_t>(n - done, std::size_t{1} << 30));
+        z.next_out = out + done;
+        z.avail_out = chunk;
+        const int result = inflate(&z, Z_NO_FLUSH);
+        const uInt made = chunk - z.avail_out;
+        done += made;
+        if (result == Z_STREAM_END) {
+            state_->member_done = true;
+            continue;
+        }
+        if (result != Z_OK && result != Z_BUF_ERROR) {
+            set_failure(SourceFailure::kCorrupt, z.msg != nullptr ? z.msg : "inflate failed");
+            break;
+        }
+        // Output held back for want of room comes out before a cut is told.
+        if (made == 0 && z.avail_in == 0 && state_->input_done) {
+            stop_at_input_end(true);
+            break;
+        }
+    }
+    return done;
+}
+
+}  // namespace trimora

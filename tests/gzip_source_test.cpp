@@ -1,0 +1,138 @@
+// gzip members, cut and corrupt streams, and failures of the input passed on.
+#include "readers/gzip_source.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "compressed_files.h"
+#include "platform/byte_source.h"
+
+namespace trimora::testing {
+namespace {
+
+// The bytes of the source read in pieces of n.
+std::string read_all(ByteSource& source, std::size_t n) {
+    std::string out;
+    std::string piece(n, '\0');
+    for (;;) {
+        const std::size_t got = source.read(piece.data(), n);
+        out.append(piece.data(), got);
+        if (got < n) break;
+    }
+    EXPECT_EQ(source.read(piece.data(), n), 0u);
+    return out;
+}
+
+std::string text_of(int lines) {
+    std::string text;
+    for (int i = 0; i < lines; ++i) text += "v " + std::to_string(i) + " " + std::to_string(i * i % 977) + " 0\n";
+    return text;
+}
+
+TEST(GzipSource, InflatesEveryMember) {
+    const std::string text = text_of(30000);
+    for (const int members : {1, 2, 7}) {
+        for (const std::size_t n : {std::size_t{1}, std::size_t{1000}, std::size_t{1} << 20}) {
+            if (n == 1 && members > 1) continue;
+            const std::string bytes = gzip_bytes(text, members);
+            MemoryByteSource file(bytes.data(), bytes.size());
+            GzipSource gzip(file);
+            EXPECT_EQ(read_all(gzip, n), text) << members << " " << n;
+            EXPECT_TRUE(gzip.ended());
+            EXPECT_EQ(gzip.failure(), SourceFailure::kNone);
+        }
+    }
+    // Members of nothing are members too.
+    const std::string empty_members = gzip_bytes("") + gzip_bytes("abc") + gzip_bytes("");
+    MemoryByteSource file(empty_members.data(), empty_members.size());
+    GzipSource gzip(file);
+    EXPECT_EQ(read_all(gzip, 10), "abc");
+    EXPECT_TRUE(gzip.ended());
+}
+
+// Every cut of a stream before its end is a cut, and gives the bytes before
+// it, all of them whatever the size of the reads.
+TEST(GzipSource, EveryCutIsCutShort) {
+    const std::string text = text_of(40);
+    const std::string bytes = gzip_bytes(text, 2);
+    for (std::size_t size = 0; size < bytes.size(); ++size) {
+        MemoryByteSource file(bytes.data(), size);
+        GzipSource gzip(file);
+        const std::string out = read_all(gzip, 64);
+        MemoryByteSource same_file(bytes.data(), size);
+        GzipSource byte_by_byte(same_file);
+        EXPECT_EQ(read_all(byte_by_byte, 1), out) << size;
+        // A cut between the members ends the data there.
+        const bool between = size == gzip_bytes(text.substr(0, text.size() / 2 + 1)).size();
+        EXPECT_EQ(gzip.failure(), between ? SourceFailure::kNone : SourceFailure::kCutShort) << size;
+        EXPECT_EQ(gzip.ended(), between) << size;
+        EXPECT_EQ(text.compare(0, out.size(), out), 0) << size;
+    }
+}
+
+struct CorruptCase {
+    const char* what;
+    std::string bytes;
+    const char* detail;
+};
+
+TEST(GzipSource, CorruptStreamsSayWhy) {
+    const std::string good = gzip_bytes(text_of(100));
+    std::string bad_check = good;
+    bad_check[bad_check.size() - 6] ^= 1;  // the CRC
+    std::string bad_length = good;
+    bad_length[bad_length.size() - 2] ^= 1;
+    std::string bad_method = good;
+    bad_method[2] = 7;
+    const CorruptCase cases[] = {
+        {"not gzip", "solid x\n", "incorrect header check"},
+        {"a wrong CRC", bad_check, "incorrect data check"},
+        {"a wrong length", bad_length, "incorrect length check"},
+        {"an unknown method", bad_method, "unknown compression method"},
+        {"bytes after the last member", good + "junk", "incorrect header check"},
+    };
+    for (const CorruptCase& c : cases) {
+        MemoryByteSource file(c.bytes.data(), c.bytes.size());
+        GzipSource gzip(file);
+        read_all(gzip, 4096);
+        EXPECT_EQ(gzip.failure(), SourceFailure::kCorrupt) << c.what;
+        EXPECT_EQ(gzip.failure_detail(), c.detail) << c.what;
+        EXPECT_FALSE(gzip.ended()) << c.what;
+    }
+}
+
+// A file that gives its first bytes and then cannot be read.
+class FailingSource final : public ByteSource {
+public:
+    explicit FailingSource(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::size_t read(void* buffer, std::size_t n) override {
+        const std::size_t done = std::min(n, bytes_.size() - pos_);
+        std::copy_n(bytes_.data() + pos_, done, static_cast<char*>(buffer));
+        pos_ += done;
+        if (done < n) set_failure(SourceFailure::kReadError);
+        return done;
+    }
+
+private:
+    std::string bytes_;
+    std::size_t pos_ = 0;
+};
+
+TEST(GzipSource, AFailureOfTheFileIsPassedOn) {
+    const std::string text = text_of(1000);
+    const std::string bytes = gzip_bytes(text);
+    for (const std::size_t size : {std::size_t{0}, std::size_t{10}, bytes.size() / 2, bytes.size()}) {
+        FailingSource file(bytes.substr(0, size));
+        GzipSource gzip(file);
+        const std::string out = read_all(gzip, 100);
+        EXPECT_EQ(gzip.failure(), SourceFailure::kReadError) << size;
+        EXPECT_FALSE(gzip.ended()) << size;
+        EXPECT_EQ(text.compare(0, out.size(), out), 0) << size;
+    }
+}
+
+}  // namespace
+}  // namespace trimora::testing

@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "cli/wildcard.h"
 #include "platform/system.h"
+#include "readers/mesh_reader.h"
 
 namespace trimora {
 
@@ -55,7 +57,7 @@ void add_folder(const std::string& folder, bool recursive, std::vector<InputFile
             if (recursive && !fs::is_symlink(own)) add_folder(path, recursive, inputs);
             continue;
         }
-        if (!has_stl_extension(name)) continue;
+        if (!is_folder_mesh_name(name)) continue;
         // Only regular files are read from a folder: a FIFO or a device would
         // hang the batch or never end.
         if (error) {
@@ -88,13 +90,11 @@ bool is_folder(const std::string& name) {
     return fs::is_directory(path_from_utf8(name.c_str()), error);
 }
 
-bool has_stl_extension(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return tail == ".stl";
+bool is_folder_mesh_name(const std::string& name) {
+    // A folder holds its own outputs: a second run over it must not read
+    // its KPF files back.
+    const std::optional<InputKind> kind = input_kind_from_name(name);
+    return kind && kind->format != MeshFormat::kKpf;
 }
 
 std::vector<InputFile> expand_inputs(const std::vector<std::string>& names, bool recursive,

@@ -18,8 +18,8 @@ struct InputFile {
 };
 
 // The inputs the names stand for, in the order of the names: "-" is standard
-// input; a folder gives its regular files (or links to them) whose extension
-// is .stl in any case, sorted by name, and with recursive those of its
+// input; a folder gives its regular files (or links to them) whose name
+// is_folder_mesh_name, sorted by name, and with recursive those of its
 // subfolders in the same order, never following a link to a folder; a name
 // that is no file but NAME.stl is gives that; with expand_wildcards a name
 // with * or ? gives the matching names (folders among them expanded in turn).
@@ -33,7 +33,9 @@ std::vector<InputFile> expand_inputs(const std::vector<std::string>& names, bool
 // True when the name is a folder (or a link to one).
 bool is_folder(const std::string& name);
 
-// True when the path's extension is .stl in any case of its letters.
-bool has_stl_extension(const std::string& path);
+// True when a folder gives the file of that name: a mesh format's extension
+// (.stl, .obj, .ply, .off, .3mf), any case, with or without .gz after it.
+// KPF files are taken only when they are named.
+bool is_folder_mesh_name(const std::string& name);
 
 }  // namespace trimora

@@ -209,15 +209,19 @@ bool run_conversion(const Job& job, const RunSettings& settings, TextOutput& con
     const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
     try {
         MeshReport report;
-        const StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
-                                 job.output_is_standard, bytes_read, info ? &report : nullptr};
+        StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
+                           job.output_is_standard, bytes_read, info ? &report : nullptr};
+        ends.kind = job.kind;
         const ConversionResult result = convert_stl(ends, settings.form, console);
         problem = result.status == 0 || result.problem_lines > 0;
         // A file that could not be read to its end has no figures to give.
         if (info && result.read_whole) {
             report.set_facet_count(result.nfacet);
             const ReportStyle style = settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
-            data = render_report(job.input.c_str(), report.figures(), style);
+            MeshFigures figures = report.figures();
+            figures.format = result.format;
+            figures.unit = result.unit;
+            data = render_report(job.input.c_str(), figures, style);
         }
         return result.status != 0;
     } catch (const std::bad_alloc&) {

@@ -20,6 +20,7 @@ struct Job {
     std::string output;
     bool input_is_standard = false;
     bool output_is_standard = false;
+    InputKind kind{MeshFormat::kStl, false};
     // A console line (LF-ended) after the output-code line, for an output
     // refused before the conversion starts; empty for a job that runs.
     std::string refusal;

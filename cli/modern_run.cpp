@@ -45,6 +45,11 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         identities[i] = file_identity(inputs[i].path);
         input_files.insert(identities[i]);
     }
+    // The form's own extension unless --ext gives another.
+    const std::string extension =
+        !options.extension.empty() ? options.extension : options.output_code == kStlForm ? "stl" : "kpf";
+    // STL unless the name or --from tells another format.
+    const InputKind usual = options.from.value_or(InputKind{MeshFormat::kStl, false});
     std::set<std::string> outputs;
     std::vector<Job> jobs;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -53,6 +58,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         job.input = input.path;
         job.input_is_standard = input.standard;
         job.notice = input.notice;
+        job.kind = input.standard ? usual : input_kind_from_name(input.path).value_or(usual);
         if (options.info || !job.notice.empty()) {
             // A report, or a notice, writes no file, so no output can clash.
             jobs.push_back(std::move(job));
@@ -61,11 +67,11 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         if (input.standard && !(options.has_output && !into_folder)) {
             job.output.assign(1, '-');
         } else if (into_folder) {
-            job.output = output_in_folder(options.output, input.path, options.extension);
+            job.output = output_in_folder(options.output, input.path, extension);
         } else if (options.has_output) {
             job.output = options.output;
         } else {
-            job.output = replace_last_extension(input.path, options.extension);
+            job.output = replace_last_extension(input.path, extension);
         }
         job.output_is_standard = job.output == "-";
         const std::string identity = job.output_is_standard ? "-" : file_identity(job.output);

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "usage/tool_texts.h"
+#include "readers/mesh_reader.h"
 #include "writers/facet_output.h"
 
 namespace trimora {
@@ -26,10 +27,12 @@ struct OptionRow {
 std::string apply_form(ModernOptions& options, const std::string& value) {
     if (value == "null") {
         options.output_code = kNullForm;
+    } else if (value == "stl") {
+        options.output_code = kStlForm;
     } else if (value == "text" || value == "numb" || value == "number" || value == "wire") {
         options.output_code = output_code_from_word(value.c_str());
     } else {
-        return "unknown form [" + value + "]: use text, numb, number, wire or null";
+        return "unknown form [" + value + "]: use text, numb, number, wire, stl or null";
     }
     return "";
 }
@@ -51,6 +54,18 @@ std::string apply_extension(ModernOptions& options, const std::string& value) {
     return "";
 }
 
+// The format of standard input and of names whose extension tells none.
+std::string apply_from(ModernOptions& options, const std::string& value) {
+    const std::optional<InputKind> kind = input_kind_from_word(value);
+    if (!kind) {
+        std::string words;
+        for (const char* word : format_words()) words += std::string(words.empty() ? "" : ", ") + word;
+        return "unknown format [" + value + "]: use " + words + ", each also with .gz";
+    }
+    options.from = *kind;
+    return "";
+}
+
 constexpr int kMostJobs = 256;
 
 std::string apply_jobs(ModernOptions& options, const std::string& value) {
@@ -65,8 +80,10 @@ std::string apply_jobs(ModernOptions& options, const std::string& value) {
 }
 
 constexpr OptionRow kOptions[] = {
-    {"-f", "--form", "WORD", "text (default), numb or number, wire, or null",
+    {"-f", "--form", "WORD", "text (default), numb or number, wire, stl, or null",
      apply_form},
+    {"", "--from", "FORMAT", "the format of standard input and of odd names: stl obj ply off 3mf kpf",
+     apply_from},
     {"-o", "--output", "PATH",
      "the output file (- for standard output), or a folder for several inputs",
      apply_output},
@@ -107,7 +124,7 @@ std::string combination_error(const ModernOptions& options) {
     if (options.json && !options.info) return "--json needs --info";
     if (options.info && options.all_edges) return "--info writes no file, so no --all-edges";
     if (options.info && options.has_output) return "--info writes no file, so no -o";
-    if (options.info && options.extension != "kpf") return "--info writes no file, so no --ext";
+    if (options.info && !options.extension.empty()) return "--info writes no file, so no --ext";
     if (options.all_edges && options.output_code != kWireForm) return "--all-edges needs -f wire";
     return "";
 }
@@ -210,10 +227,11 @@ std::string modern_options_help() {
     std::string text =
         "\n"
         "Any option, before or after the names, chooses the modern form,\n"
-        "which converts many files: each name is a file, a folder of .stl\n"
-        "files or - for standard input, and the output goes beside each\n"
-        "input with its last extension replaced by kpf. Without an option\n"
-        "the second name is the form word: add one (-f text) for two files.\n"
+        "which converts many files: each name is a mesh file (STL, OBJ, PLY,\n"
+        "OFF, 3MF or KPF, each also gzipped), a folder of mesh files or - for\n"
+        "standard input, and the output goes beside each input with its\n"
+        "last extension (and .gz) replaced by kpf. Without an option the\n"
+        "second name is the form word: add one (-f text) for two files.\n"
         "Short options bundle (-qr) and take values attached (-j2, -fwire).\n"
         "\n"
         "Usage:  trimora [options] <name>... [-- <name>...]\n";

@@ -1,9 +1,11 @@
 // The options of the modern command line, one table row each, and the parse of the arguments.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "readers/mesh_reader.h"
 #include "writers/facet_output.h"
 
 namespace trimora {
@@ -13,7 +15,11 @@ struct ModernOptions {
     int output_code = kTextForm;
     bool has_output = false;
     std::string output;         // -o: a file, a folder, or "-" for standard output
-    std::string extension = "kpf";  // of the outputs named after their inputs
+    // Of the outputs named after their inputs; empty for the form's own, kpf
+    // or stl.
+    std::string extension;
+    // The format of standard input and of names whose extension tells none.
+    std::optional<InputKind> from;
     int jobs = 0;               // 0: as many as the machine has cores
     bool recursive = false;
     bool quiet = false;

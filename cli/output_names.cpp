@@ -17,8 +17,15 @@ std::size_t last_part_start(const std::string& name) {
 
 }  // namespace
 
-std::string replace_last_extension(const std::string& name, const std::string& extension) {
+std::string replace_last_extension(const std::string& full_name, const std::string& extension) {
+    // A compressed input's output drops ".gz" with the extension before it.
+    std::string name = full_name;
     const std::size_t start = last_part_start(name);
+    if (name.size() > start + 3) {
+        std::string tail = name.substr(name.size() - 3);
+        for (char& c : tail) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        if (tail == ".gz" && name.find('.', start + 1) < name.size() - 3) name.resize(name.size() - 3);
+    }
     const std::size_t dot = name.rfind('.');
     // A dot that starts the last part ("./x", ".stl") or that "." and ".."
     // are made of is no extension.

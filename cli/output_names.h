@@ -7,7 +7,8 @@ namespace trimora {
 
 // The name with the extension of its last part replaced by .kpf (or the
 // extension given), or that added when it has none: "my.part.v2.stl" gives
-// "my.part.v2.kpf".
+// "my.part.v2.kpf". A last ".gz" goes with the extension before it:
+// "part.obj.gz" gives "part.kpf".
 std::string replace_last_extension(const std::string& name, const std::string& extension = "kpf");
 
 // The output in folder for the input: its last part with the extension replaced.

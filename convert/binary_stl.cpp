@@ -8,6 +8,7 @@
 
 #include "convert/coordinate.h"
 #include "mesh/facet_sink.h"
+#include "platform/byte_source.h"
 #include "platform/system.h"
 
 namespace trimora {
@@ -75,9 +76,15 @@ void BinaryStlInput::attach(std::FILE* stream, const unsigned char* prefix) {
     unread_ = count_;
 }
 
+void BinaryStlInput::attach(ByteSource& source, const unsigned char* prefix) {
+    attach(nullptr, prefix);
+    source_ = &source;
+}
+
 void BinaryStlInput::close() {
     if (stream_ != nullptr && owns_stream_) std::fclose(stream_);
     stream_ = nullptr;
+    source_ = nullptr;
     count_ = 0;
     unread_ = 0;
     failed_ = false;
@@ -86,10 +93,12 @@ void BinaryStlInput::close() {
 }
 
 bool BinaryStlInput::refill() {
-    if (stream_ == nullptr || unread_ == 0) return false;
+    if (!is_open() || unread_ == 0) return false;
     const std::uint32_t records =
         unread_ < static_cast<std::uint32_t>(kRecordsPerBlock) ? unread_ : kRecordsPerBlock;
-    const std::size_t got = std::fread(buffer_, 1, records * std::size_t{kBinaryRecordSize}, stream_);
+    const std::size_t wanted = records * std::size_t{kBinaryRecordSize};
+    const std::size_t got =
+        source_ != nullptr ? source_->read(buffer_, wanted) : std::fread(buffer_, 1, wanted, stream_);
     // A file that ends early, or cannot be read, ends the records after the
     // last whole one.
     if (bytes_read_ != nullptr) bytes_read_->fetch_add(got, std::memory_order_relaxed);

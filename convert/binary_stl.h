@@ -8,6 +8,7 @@
 
 namespace trimora {
 
+class ByteSource;
 struct Facet;
 
 // The fixed parts of a binary STL file: an 80-byte header, the little-endian
@@ -53,13 +54,16 @@ public:
     // Reads the records of an already open stream, which close() leaves open,
     // whose first 84 bytes, at prefix, were read from it before.
     void attach(std::FILE* stream, const unsigned char* prefix);
+    // The same for a byte source (a decompressed stream); a failure of the
+    // source ends the records as a failed read does.
+    void attach(ByteSource& source, const unsigned char* prefix);
     void close();
     // Adds every byte read from the stream to the counter (null: none).
     void count_bytes_in(std::atomic<std::uint64_t>* counter) { bytes_read_ = counter; }
 
     // The facet count of the open file.
     std::uint32_t facet_count() const { return count_; }
-    bool is_open() const { return stream_ != nullptr; }
+    bool is_open() const { return stream_ != nullptr || source_ != nullptr; }
 
     // The next 50-byte record, valid until the next call, or null after the
     // last record and when the file ends early or cannot be read. The bytes
@@ -75,6 +79,7 @@ private:
 
     static constexpr int kRecordsPerBlock = 5120;
     std::FILE* stream_ = nullptr;
+    ByteSource* source_ = nullptr;  // read instead of the stream when set
     bool owns_stream_ = false;
     std::atomic<std::uint64_t>* bytes_read_ = nullptr;
     std::uint32_t count_ = 0;

@@ -2,18 +2,23 @@
 #include "convert/converter.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "convert/binary_stl.h"
 #include "convert/identity.h"
 #include "convert/line_blocks.h"
+#include "convert/coordinate.h"
 #include "convert/line_loop.h"
 #include "platform/same_file.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
+#include "readers/mesh_input.h"
 #include "textutil/textutil.h"
 #include "writers/all_edges_output.h"
 #include "writers/facet_output.h"
+#include "writers/stl_output.h"
 #include "writers/wire_output.h"
 
 namespace trimora {
@@ -28,12 +33,48 @@ void write_header(TextOutput& file, const char* input_path) {
     file.write_newline();
 }
 
+// The name after solid and endsolid: the input's last part without its
+// extensions ("part" for "parts/part.obj.gz").
+std::string solid_name(const char* input_path) {
+    std::string name = input_path;
+    const std::size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const std::size_t dot = name.find('.', 1);
+    if (dot != std::string::npos) name.resize(dot);
+    return name.empty() || name == "-" ? "mesh" : name;
+}
+
 void write_trailer(TextOutput& file, int nfacet) {
     file.write_newline();
     file.print("$ nfacet = %d\n", nfacet);
     file.write_newline();
     file.print("$ End of file\n");
     file.write_newline();
+}
+
+// Opens an input that a reader reads, or gzip STL, whose decompressed bytes
+// are read as text or binary STL, told by their first bytes as for a pipe;
+// false when it cannot be opened.
+bool open_mesh_input(const StlConversion& ends, MeshInput& mesh, TextInput& text,
+                     BinaryStlInput& binary) {
+    mesh.file().count_bytes_in(ends.bytes_read);
+    if (ends.input_is_standard) {
+        mesh.attach(stdin, nullptr, 0, ends.kind, ends.input_path);
+    } else if (!mesh.open(ends.input_path, ends.kind, ends.input_path)) {
+        return false;
+    }
+    if (ends.kind.format != MeshFormat::kStl) return true;
+    unsigned char first[kBinaryPrefixSize];
+    std::size_t size = 0;
+    for (std::size_t got = 1; size < sizeof first && got > 0; size += got) {
+        got = mesh.source().read(first + size, sizeof first - size);
+    }
+    if (looks_like_binary_stl(first, size)) {
+        binary.attach(mesh.source(), first);
+    } else {
+        text.attach(mesh.source(), reinterpret_cast<const char*>(first), static_cast<int>(size));
+    }
+    return true;
 }
 
 // Opens the input and tells a binary file, by its size for a file and by its
@@ -72,7 +113,44 @@ std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, 
         case kTextForm:
             return std::make_unique<FacetLinesWriter>(file, form.normal_keyword, form.vertex_keyword);
         case kWireForm: return std::make_unique<WireWriter>(file, console);
+        case kStlForm: return std::make_unique<StlWriter>(file);
         default: return std::make_unique<NoFacetWriter>();
+    }
+}
+
+// Hands each facet of the reader to the sink as a complete one, and prints
+// each problem; a facet without a normal of its own gets its vertices'.
+void read_mesh(MeshReader& reader, LineLoop& loop, const std::function<void()>& after_facet) {
+    for (;;) {
+        switch (reader.next()) {
+            case ReadStep::kFacet: {
+                const MeshFacet& read = reader.facet();
+                count_one(loop.nfacet);
+                count_one(loop.line_number);
+                for (int i = 0; i < 3; ++i) {
+                    loop.facet.xs[i] = read.vertices[i][0];
+                    loop.facet.ys[i] = read.vertices[i][1];
+                    loop.facet.zs[i] = read.vertices[i][2];
+                }
+                if (read.has_normal) {
+                    loop.facet.nx = read.normal[0];
+                    loop.facet.ny = read.normal[1];
+                    loop.facet.nz = read.normal[2];
+                } else {
+                    set_vertex_normal(loop.facet);
+                }
+                loop.vertex_count = 3;
+                loop.status = finish_facet(loop.sink, loop.console, loop.vertex_count, loop.line_number,
+                                           loop.facet);
+                after_facet();
+                break;
+            }
+            case ReadStep::kProblem:
+                loop.console.print("%s\n", reader.problem().c_str());
+                loop.status = 0;
+                break;
+            case ReadStep::kEnd: return;
+        }
     }
 }
 
@@ -103,7 +181,10 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     auto input = std::make_unique_for_overwrite<TextInput>();
     // A binary file (told by its size) gives whole facets, not lines.
     auto binary = std::make_unique_for_overwrite<BinaryStlInput>();
-    if (!open_input(ends, *input, *binary)) {
+    // The other formats come through their readers.
+    std::unique_ptr<MeshInput> mesh;
+    if (ends.kind.format != MeshFormat::kStl || ends.kind.gzip) mesh = std::make_unique<MeshInput>();
+    if (mesh ? !open_mesh_input(ends, *mesh, *input, *binary) : !open_input(ends, *input, *binary)) {
         console.print("Cannot open file: [%s]\n", input_path);
         result.problem_lines = 1;
         return result;
@@ -131,7 +212,12 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     std::unique_ptr<FacetSink> writer;
     if (writes_file || ends.report == nullptr) writer = make_writer(form, *file, console);
     FacetSink& sink = writer ? *writer : *ends.report;
-    if (writes_file) write_header(*file, input_path);
+    const bool stl_output = writes_file && form.output_code == kStlForm;
+    if (stl_output) {
+        write_stl_header(*file, solid_name(input_path));
+    } else if (writes_file) {
+        write_header(*file, input_path);
+    }
     LineLoop loop{sink, console};
     bool write_failure_reported = false;
     auto report_write_failure = [&] {
@@ -140,7 +226,10 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
             write_failure_reported = true;
         }
     };
-    if (binary->is_open()) {
+    const bool by_reader = mesh && ends.kind.format != MeshFormat::kStl;
+    if (by_reader) {
+        read_mesh(mesh->reader(), loop, report_write_failure);
+    } else if (binary->is_open()) {
         while (const unsigned char* record = binary->read_record()) {
             // Each record is a whole facet, numbered as a line would be.
             count_one(loop.nfacet);
@@ -156,10 +245,18 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     }
     // A read error ends the loop like the end of the file: the output is then
     // incomplete, and the run must not look like a success.
-    const bool read_failed = input->failed() || binary->failed();
+    // A reader has said why itself.
+    const bool read_failed = by_reader ? !mesh->reader().read_to_end() : input->failed() || binary->failed();
+    result.format = by_reader ? mesh->reader().format_name() : binary->is_open() ? "stl-binary" : "stl-ascii";
+    if (ends.kind.gzip) result.format += ".gz";
+    if (by_reader) result.unit = mesh->reader().unit();
     binary->close();
-    if (read_failed) console.print("Cannot read file: [%s]\n", input_path);
-    if (writes_file) write_trailer(*file, loop.nfacet);
+    if (read_failed && !by_reader) console.print("Cannot read file: [%s]\n", input_path);
+    if (stl_output) {
+        write_stl_trailer(*file, solid_name(input_path));
+    } else if (writes_file) {
+        write_trailer(*file, loop.nfacet);
+    }
 
     input->close();
     console.print("File closed: [%s]\n", input_path);

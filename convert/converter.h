@@ -3,6 +3,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
+
+#include "readers/mesh_reader.h"
 
 namespace trimora {
 
@@ -39,6 +42,9 @@ struct StlConversion {
     // The bytes of a block of ASCII lines; 0 for the usual size. Fuzzing
     // sets small blocks to reach their edges.
     int line_block_size = 0;
+    // The format of the input, and whether it is gzip-compressed: STL
+    // (ASCII or binary, told by the file) unless the caller names another.
+    InputKind kind{MeshFormat::kStl, false};
 };
 
 // What a conversion ends with.
@@ -49,6 +55,12 @@ struct ConversionResult {
     int nfacet = 0;
     // True when the input was opened and read to its end.
     bool read_whole = false;
+    // What was read: stl-ascii, stl-binary, obj, ply-ascii, ply-binary, off,
+    // 3mf or kpf, with ".gz" after it for a compressed input; empty when the
+    // input could not be opened.
+    std::string format;
+    // The unit a 3MF model is written in; empty for the other formats.
+    std::string unit;
     // The console lines besides those of every run (the open and close
     // lines and the facet count): line problems, the line list's overflow,
     // a file that could not be opened, read or written.

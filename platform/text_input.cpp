@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/byte_source.h"
 #include "platform/system.h"
 
 namespace trimora {
@@ -54,8 +55,14 @@ void TextInput::attach(std::FILE* stream, const char* first, int size) {
     if (end_ > 0) std::memcpy(buffer_, first, static_cast<std::size_t>(end_));
 }
 
+void TextInput::attach(ByteSource& source, const char* first, int size) {
+    attach(nullptr, first, size);
+    source_ = &source;
+}
+
 void TextInput::start_reading(std::FILE* stream, bool owns_stream) {
     stream_ = stream;
+    source_ = nullptr;
     owns_stream_ = owns_stream;
     at_end_ = false;
     failed_ = false;
@@ -68,22 +75,25 @@ void TextInput::start_reading(std::FILE* stream, bool owns_stream) {
 void TextInput::close() {
     if (stream_ != nullptr && owns_stream_) std::fclose(stream_);
     stream_ = nullptr;
+    source_ = nullptr;
     at_end_ = true;
 }
 
 bool TextInput::refill() {
-    if (at_end_ || stream_ == nullptr) return false;
+    if (at_end_ || (stream_ == nullptr && source_ == nullptr)) return false;
     const int rest = end_ - pos_;
     if (rest > 0 && pos_ > 0) std::memmove(buffer_, buffer_ + pos_, static_cast<std::size_t>(rest));
     pos_ = 0;
     end_ = rest;
-    const std::size_t got =
-        std::fread(buffer_ + end_, 1, static_cast<std::size_t>(kBufferSize - end_), stream_);
+    const auto room = static_cast<std::size_t>(kBufferSize - end_);
+    const std::size_t got = source_ != nullptr ? source_->read(buffer_ + end_, room)
+                                               : std::fread(buffer_ + end_, 1, room, stream_);
     end_ += static_cast<int>(got);
     if (bytes_read_ != nullptr) bytes_read_->fetch_add(got, std::memory_order_relaxed);
     if (got == 0) {
         at_end_ = true;
-        failed_ = std::ferror(stream_) != 0;
+        failed_ = source_ != nullptr ? source_->failure() != SourceFailure::kNone
+                                     : std::ferror(stream_) != 0;
     }
     return got > 0;
 }

@@ -14,6 +14,8 @@ inline constexpr int kLineBufferSize = 128;
 // opened in binary mode and the translation is done here. A CR directly
 // followed by LF is read as LF, any other CR stays; the first byte 0x1A ends
 // the input for good.
+class ByteSource;
+
 class TextInput {
 public:
     TextInput() = default;
@@ -27,6 +29,10 @@ public:
     // with the size bytes at first that were read from it before; with a null
     // stream, reads those bytes only (at most the buffer's size).
     void attach(std::FILE* stream, const char* first, int size);
+    // Reads a byte source (a decompressed stream), which close() leaves
+    // alone, starting with the size bytes at first that were read from it
+    // before. A failure of the source is a failed read.
+    void attach(ByteSource& source, const char* first, int size);
     void close();
     // Adds every byte read from the stream to the counter (null: none), so
     // that another thread can show how far the input has come.
@@ -63,6 +69,7 @@ private:
 
     static constexpr int kBufferSize = 1 << 18;
     std::FILE* stream_ = nullptr;
+    ByteSource* source_ = nullptr;  // read instead of the stream when set
     bool owns_stream_ = false;
     std::atomic<std::uint64_t>* bytes_read_ = nullptr;
     bool at_end_ = false;

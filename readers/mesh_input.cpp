@@ -6,7 +6,7 @@ namespace trimora {
 bool MeshInput::open(const char* path, InputKind kind, std::string_view name) {
     if (!file_.open(path)) return false;
     make_reader(kind, name);
-    return reader_ != nullptr;
+    return true;
 }
 
 void MeshInput::attach(std::FILE* stream, const char* first, std::size_t size, InputKind kind,

@@ -18,15 +18,19 @@ public:
     MeshInput(const MeshInput&) = delete;
     MeshInput& operator=(const MeshInput&) = delete;
 
-    // Opens the file with a UTF-8 path for a reader of the kind (not STL),
-    // which names it name in its messages; false when it cannot be opened.
+    // Opens the file with a UTF-8 path for a reader of the kind, which names
+    // it name in its messages; false when it cannot be opened. STL has no
+    // reader here: only its source.
     bool open(const char* path, InputKind kind, std::string_view name);
     // Reads an open stream, whose first size bytes were read from it before
     // and are at first; the stream stays open.
     void attach(std::FILE* stream, const char* first, std::size_t size, InputKind kind, std::string_view name);
 
-    // The reader of the input; only after open() or attach() succeeded.
+    // The reader of the input; only after open() or attach() succeeded, and
+    // never for STL, which the converter reads itself from source().
     MeshReader& reader() { return *reader_; }
+    // The bytes of the input, decompressed when it is gzip.
+    ByteSource& source() { return gzip_ ? static_cast<ByteSource&>(*gzip_) : file_; }
     // The file's own bytes, for a progress display.
     FileByteSource& file() { return file_; }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "mesh/edge_set.h"
@@ -18,6 +19,8 @@ namespace trimora {
 
 // The figures of one file. Counts are of complete facets only, except facets.
 struct MeshFigures {
+    std::string format;                    // what was read: stl-ascii, obj, 3mf.gz, ...
+    std::string unit;                      // a 3MF model's unit; empty for other formats
     int facets = 0;                        // nfacet, as the conversion reports it
     std::uint64_t vertices = 0;            // distinct points
     std::uint64_t edges = 0;               // distinct undirected edges

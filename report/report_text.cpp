@@ -95,8 +95,8 @@ public:
             text_ += value ? "yes" : "no";
         }
     }
-    void file(const char* value) {
-        name("file");
+    void text(const char* field, const std::string& value) {
+        name(field);
         if (style_ == ReportStyle::kJsonLine) {
             append_json_string(text_, value);
         } else {
@@ -120,7 +120,9 @@ std::int64_t whole(std::uint64_t count) { return static_cast<std::int64_t>(count
 std::string render_report(const char* file, const MeshFigures& figures, ReportStyle style) {
     std::string text;
     FieldWriter out(text, style);
-    out.file(file == nullptr ? "" : file);
+    out.text("file", file == nullptr ? "" : file);
+    if (!figures.format.empty()) out.text("format", figures.format);
+    if (!figures.unit.empty()) out.text("unit", figures.unit);
     out.whole("facets", figures.facets);
     out.whole("vertices", whole(figures.vertices));
     out.whole("edges", whole(figures.edges));

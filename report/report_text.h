@@ -11,7 +11,8 @@ enum class ReportStyle { kBlock, kJsonLine };
 
 // The report of the named file, each line ending in LF. The block has one
 // line per figure, the name padded to one column; the JSON line is one object
-// with "file" and the figures' names. Reals are the shortest text that reads
+// with "file" and the figures' names. "format" follows "file" when it is
+// known, and "unit" when the format has one (3MF). Reals are the shortest text that reads
 // back as the same double; JSON has no infinity or NaN, so those are null
 // there and inf, -inf and nan in the block.
 std::string render_report(const char* file, const MeshFigures& figures, ReportStyle style);

@@ -52,8 +52,12 @@ TEST(MeshInput, OpensFilesWithTheirGzipLayer) {
     }
     MeshInput missing;
     EXPECT_FALSE(missing.open(utf8(dir / "none.obj").c_str(), {MeshFormat::kObj, false}, "none.obj"));
+    // STL has no reader here: its bytes are the converter's to read.
     MeshInput stl;
-    EXPECT_FALSE(stl.open(utf8(dir / "a.obj").c_str(), {MeshFormat::kStl, false}, "a.obj"));
+    ASSERT_TRUE(stl.open(utf8(dir / "a.obj").c_str(), {MeshFormat::kStl, false}, "a.obj"));
+    char first[4] = {};
+    EXPECT_EQ(stl.source().read(first, 3), 3u);
+    EXPECT_EQ(std::string(first), read_file(dir / "a.obj").substr(0, 3));
 }
 
 TEST(MeshInput, ReadsAStreamAfterItsFirstBytes) {

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "case_names.h"
+#include "compressed_files.h"
+#include "mesh_files.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -51,8 +53,8 @@ std::string info_lines(const std::string& in, int nfacet, const std::string& mes
 }
 
 // The mesh report of kTriangle: one open facet of area 1/2 at z = 0.
-std::string triangle_block(const std::string& file) {
-    return "file               " + file +
+std::string triangle_block(const std::string& file, const std::string& format = "stl-ascii") {
+    return "file               " + file + "\nformat             " + format +
            "\n"
            "facets             1\n"
            "vertices           3\n"
@@ -67,8 +69,8 @@ std::string triangle_block(const std::string& file) {
            "closed             no\n";
 }
 
-std::string triangle_json(const std::string& file) {
-    return "{\"file\":\"" + file +
+std::string triangle_json(const std::string& file, const std::string& format = "stl-ascii") {
+    return "{\"file\":\"" + file + "\",\"format\":\"" + format +
            "\",\"facets\":1,\"vertices\":3,\"edges\":3,\"boundary_edges\":3,"
            "\"nonmanifold_edges\":0,\"degenerate_facets\":0,\"min\":[0,0,0],\"max\":[1,1,0],"
            "\"area\":0.5,\"volume\":0,\"closed\":false}\n";
@@ -76,13 +78,13 @@ std::string triangle_json(const std::string& file) {
 
 // The report of a file without facets: no bounds to give.
 const std::string kEmptyJson =
-    "{\"file\":\"bad.stl\",\"facets\":0,\"vertices\":0,\"edges\":0,\"boundary_edges\":0,"
+    "{\"file\":\"bad.stl\",\"format\":\"stl-ascii\",\"facets\":0,\"vertices\":0,\"edges\":0,\"boundary_edges\":0,"
     "\"nonmanifold_edges\":0,\"degenerate_facets\":0,\"min\":[null,null,null],"
     "\"max\":[null,null,null],\"area\":0,\"volume\":0,\"closed\":false}\n";
 
 // The mesh report of a file without facets.
 std::string empty_block(const std::string& file) {
-    return "file               " + file +
+    return "file               " + file + "\nformat             stl-ascii" +
            "\n"
            "facets             0\n"
            "vertices           0\n"
@@ -112,6 +114,45 @@ std::string distinct_facets(int n) {
                 x + " 0 1\nendloop\nendfacet\n";
     }
     return text + "endsolid d\n";
+}
+
+// The worked triangle in the other formats. Their facets have no normal of
+// their own: it is the vertices', (0, 0, 1).
+const std::string kTriangleObj = "# tri\nv 0 0 0\nv 1 0 0\nv 1 1 0 1.0\nvn 0 0 1\nf 1//1 2//1 3//1\n";
+const std::string kTriangleOff = "OFF\n# tri\n3 1 0\n0 0 0\n1 0 0\n1 1 0\n3 0 1 2\n";
+const std::string kTrianglePly =
+    "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+    "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n"
+    "0 0 0\n1 0 0\n1 1 0\n3 0 1 2\n";
+const std::string kVertexNormalFacet =
+    "\n"
+    "nrml 0.000000 0.000000 1.000000\n"
+    "trng 0.000000 0.000000 0.000000\n"
+    "nrml 0.000000 0.000000 1.000000\n"
+    "trng 1.000000 0.000000 0.000000\n"
+    "nrml 0.000000 0.000000 1.000000\n"
+    "trng 1.000000 1.000000 0.000000\n";
+const std::string kVertexNormalNumberFacet =
+    "\n"
+    "5 0.000000 0.000000 1.000000\n"
+    "4 0.000000 0.000000 0.000000\n"
+    "5 0.000000 0.000000 1.000000\n"
+    "4 1.000000 0.000000 0.000000\n"
+    "5 0.000000 0.000000 1.000000\n"
+    "4 1.000000 1.000000 0.000000\n";
+// A 3MF package of the triangle, placed by its build item 10 up in z.
+std::string triangle_3mf() {
+    const std::string model =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model unit=\"inch\" xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n"
+        " <resources><object id=\"1\" type=\"model\"><mesh>\n"
+        "  <vertices><vertex x=\"0\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"1\" y=\"1\" z=\"0\"/></vertices>\n"
+        "  <triangles><triangle v1=\"0\" v2=\"1\" v3=\"2\"/></triangles>\n"
+        " </mesh></object></resources>\n"
+        " <build><item objectid=\"1\" transform=\"1 0 0 0 1 0 0 0 1 0 0 10\"/></build>\n"
+        "</model>\n";
+    return zip_file(package_parts(model));
 }
 
 std::string usage(const std::string& problem) {
@@ -311,7 +352,62 @@ INSTANTIATE_TEST_SUITE_P(
                     kErrorBanner + "Cannot open file: [absent.stl]\n" + kErrorBanner,
                 {}, {"tri.kpf", "bad.kpf", "absent.kpf"}},
         CliCase{"info_of_binary_standard_input", {"-q", "--info", "--json", "-"}, {}, 0,
-                triangle_json("-"), "", {}, {}, kBinaryTriangle},
+                triangle_json("-", "stl-binary"), "", {}, {}, kBinaryTriangle},
+        // Every mesh format in, each facet written as a binary record with a
+        // zero normal would be.
+        CliCase{"obj_to_kpf", {"-f", "text", "tri.obj"}, {{"tri.obj", kTriangleObj}}, 0,
+                kBanner + report(kTextLine, "tri.obj", "tri.kpf", 1), "",
+                {{"tri.kpf", triangle_file("tri.obj", kVertexNormalFacet)}}},
+        CliCase{"off_and_ply_in_a_folder_keep_its_kpf_files_out", {"-q", "-f", "numb", "parts"},
+                {{"parts/a.off", kTriangleOff}, {"parts/b.PLY", kTrianglePly},
+                 {"parts/old.kpf", "$ not read\n"}},
+                0, "", "",
+                {{"parts/a.kpf", triangle_file("parts/a.off", kVertexNormalNumberFacet)},
+                 {"parts/b.kpf", triangle_file("parts/b.PLY", kVertexNormalNumberFacet)}}},
+        CliCase{"gzip_obj_drops_both_extensions", {"-q", "tri.obj.gz"},
+                {{"tri.obj.gz", gzip_bytes(kTriangleObj)}}, 0, "", "",
+                {{"tri.kpf", triangle_file("tri.obj.gz", kVertexNormalFacet)}}},
+        CliCase{"gzip_stl_ascii_and_binary", {"-q", "a.stl.gz", "b.STL.GZ"},
+                {{"a.stl.gz", gzip_bytes(kTriangle)}, {"b.STL.GZ", gzip_bytes(kBinaryTriangle, 2)}}, 0,
+                "", "",
+                {{"a.kpf", triangle_file("a.stl.gz")}, {"b.kpf", triangle_file("b.STL.GZ")}}},
+        // Without its check bytes, the stream ends after the last facet: it is
+        // read, but not whole, so there are no figures.
+        CliCase{"gzip_cut_short_is_a_read_failure", {"-q", "--info", "cut.stl.gz"},
+                {{"cut.stl.gz", gzip_bytes(kTriangle).substr(0, gzip_bytes(kTriangle).size() - 8)}},
+                1, "", info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
+        CliCase{"kpf_read_back_in_the_other_keywords", {"-q", "-f", "numb", "-o", "n.kpf", "tri.kpf"},
+                {{"tri.kpf", triangle_file("tri.stl")}}, 0, "", "",
+                {{"n.kpf", triangle_file("tri.kpf", kNumberFacet)}}},
+        CliCase{"three_mf_item_transform_and_unit", {"--info", "-q", "tri.3mf"},
+                {{"tri.3mf", triangle_3mf()}}, 0,
+                "file               tri.3mf\nformat             3mf\nunit               inch\n"
+                "facets             1\nvertices           3\nedges              3\n"
+                "boundary_edges     3\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                0 0 10\nmax                1 1 10\narea               0.5\n"
+                "volume             1.6666666666666667\nclosed             no\n",
+                ""},
+        CliCase{"standard_input_named_by_from", {"--from", "off", "-"}, {}, 0,
+                without_cr(triangle_file("-", kVertexNormalFacet)),
+                kBanner + report(kTextLine, "-", "-", 1), {}, {}, kTriangleOff},
+        CliCase{"obj_with_an_index_out_of_range", {"-q", "bad.obj"},
+                {{"bad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 4\nf 1 2 3\n"}}, 1,
+                report(kTextLine, "bad.obj", "bad.kpf", 1,
+                       "Vertex index out of range [4] in [bad.obj] on line 4\n"),
+                "", {{"bad.kpf", triangle_file("bad.obj", kVertexNormalFacet)}}},
+        CliCase{"a_wire_frame_is_no_facet_file", {"-q", "--info", "edges.kpf"},
+                {{"edges.kpf", triangle_file("tri.stl", kWireFacet)}}, 1, "",
+                info_lines("edges.kpf", 0,
+                           "Wire frame holds edges, not facets in [edges.kpf] on line 6\n") +
+                    kErrorBanner},
+        CliCase{"unknown_from_word", {"--from", "dxf", "-"}, {}, 2, "",
+                usage("unknown format [dxf]: use stl, obj, ply, off, 3mf, kpf, each also with .gz")},
+        // ASCII STL out, with numbers that read back as the same doubles.
+        CliCase{"stl_form_from_obj", {"-q", "-f", "stl", "tri.obj"}, {{"tri.obj", kTriangleObj}}, 0,
+                "", "",
+                {{"tri.stl", crlf("solid tri\n  facet normal 0 0 1\n    outer loop\n"
+                                  "      vertex 0 0 0\n      vertex 1 0 0\n      vertex 1 1 0\n"
+                                  "    endloop\n  endfacet\nendsolid tri\n")}}},
         // The complete wire frame is the wire file wherever the line list holds every edge.
         CliCase{"all_edges_below_the_line_list_capacity", {"-f", "wire", "--all-edges", "tri"},
                 kOneTriangle, 0, kBanner + report(kWireLine, "tri.stl", "tri.kpf", 1), "",
@@ -329,7 +425,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"unknown_option", {"-q", "-x", "tri.stl"}, kOneTriangle, 2, "",
                 usage("unknown option [-x]")},
         CliCase{"unknown_form_word", {"-f", "text2", "tri.stl"}, kOneTriangle, 2, "",
-                usage("unknown form [text2]: use text, numb, number, wire or null")},
+                usage("unknown form [text2]: use text, numb, number, wire, stl or null")},
         CliCase{"missing_option_value", {"tri.stl", "-o"}, kOneTriangle, 2, "",
                 usage("option [-o] needs a PATH")},
         CliCase{"bad_job_count", {"-j", "0", "tri.stl"}, kOneTriangle, 2, "",

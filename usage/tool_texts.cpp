@@ -77,6 +77,7 @@ void report_output_code(TextOutput& console, int output_code) {
         case kNumberForm: console.print("output_code = NUMBER [%d]\n", output_code); break;
         case kTextForm: console.print("output_code = TEXT [%d]\n", output_code); break;
         case kWireForm: console.print("output_code = WIRE [%d]\n", output_code); break;
+        case kStlForm: console.print("output_code = STL [%d]\n", output_code); break;
         default: console.print("output_code = UNDEFINED [%d]\n", output_code); break;
     }
 }

@@ -7,8 +7,9 @@ namespace trimora {
 
 class TextOutput;
 
-// Output codes: which form the facets are written in.
-enum OutputCode : int { kNullForm = 0, kNumberForm = 1, kTextForm = 2, kWireForm = 3 };
+// Output codes: which form the facets are written in. The two-word command
+// line knows the first four; ASCII STL is the modern form's alone.
+enum OutputCode : int { kNullForm = 0, kNumberForm = 1, kTextForm = 2, kWireForm = 3, kStlForm = 4 };
 
 // Hands the facet to the sink when exactly three vertices were collected, or
 // reports the wrong count with the number of the line that ended the facet.

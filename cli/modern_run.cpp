@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -27,19 +28,28 @@ int usage_error(const std::string& problem) {
     return kExitUsage;
 }
 
-// The jobs of the inputs, each with its output; an output that an earlier
-// job writes, or that is an input of the run, is refused.
+// The refusal of a job's output, naming the input it was to be made from.
+std::string refusal(const char* reason, const Job& job) {
+    return std::string(reason) + ": [" + job.output + "] (from [" + job.input + "])\n";
+}
+
+// The jobs of the inputs, each with its output. Files are told apart by the
+// files themselves (FileId): an output that is the same file as an earlier
+// job's output, or as another input of the run (hard links and symbolic links
+// included), is refused; names of outputs that do not exist yet are compared
+// resolved, and without case where the system ignores it.
 std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
                            bool into_folder) {
-    // The files of the inputs, for the clashes below; a report writes no file.
-    std::vector<std::string> identities(inputs.size());
-    std::set<std::string> input_files;
+    // The files of the inputs, each with the number of inputs it is; a
+    // report writes no file, so nothing can clash.
+    std::vector<FileId> input_ids(inputs.size());
+    std::map<FileId, int> input_files;
     for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
-        if (inputs[i].standard) continue;
-        identities[i] = file_identity(inputs[i].path);
-        input_files.insert(identities[i]);
+        input_ids[i] = inputs[i].standard ? file_id_of_stream(stdin) : file_id_of(inputs[i].path.c_str());
+        if (input_ids[i].known) ++input_files[input_ids[i]];
     }
-    std::set<std::string> outputs;
+    std::set<FileId> output_files;
+    std::set<std::string> output_names;
     std::vector<Job> jobs;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const InputFile& input = inputs[i];
@@ -47,7 +57,6 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         job.input = input.path;
         job.input_is_standard = input.standard;
         if (options.info) {
-            // A report writes no file, so no output can clash.
             jobs.push_back(std::move(job));
             continue;
         }
@@ -61,13 +70,18 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
             job.output = replace_last_extension(input.path);
         }
         job.output_is_standard = job.output == "-";
-        const std::string identity = job.output_is_standard ? "-" : file_identity(job.output);
-        if (!outputs.insert(identity).second) {
-            job.refusal = "Output already written in this run: [" + job.output + "]\n";
-        } else if (!job.output_is_standard && input_files.count(identity) != 0 &&
-                   identity != identities[i]) {
-            // Its own input is refused by the conversion, as in every run.
-            job.refusal = "Output is an input of this run: [" + job.output + "]\n";
+        const FileId file = job.output_is_standard ? FileId{} : file_id_of(job.output.c_str());
+        const std::string name = job.output_is_standard ? "-" : file_name_key(job.output.c_str());
+        const bool file_written = file.known && !output_files.insert(file).second;
+        const bool name_written = !output_names.insert(name).second;
+        // Its own input is refused by the conversion, as in every run.
+        const auto readers = file.known ? input_files.find(file) : input_files.end();
+        const bool read_by_another = readers != input_files.end() &&
+                                     readers->second > (input_ids[i] == file ? 1 : 0);
+        if (file_written || name_written) {
+            job.refusal = refusal("Output already written in this run", job);
+        } else if (read_by_another) {
+            job.refusal = refusal("Output is an input of this run", job);
         }
         jobs.push_back(std::move(job));
     }

@@ -12,8 +12,4 @@ std::string replace_last_extension(const std::string& name);
 // The output in folder for the input: its last part with the extension replaced.
 std::string output_in_folder(const std::string& folder, const std::string& input);
 
-// A text that two names of one file share, as far as the names tell, for
-// finding two inputs that would write one output.
-std::string file_identity(const std::string& name);
-
 }  // namespace trimora

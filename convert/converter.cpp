@@ -2,13 +2,14 @@
 #include "convert/converter.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "convert/binary_stl.h"
 #include "convert/identity.h"
 #include "convert/line_blocks.h"
 #include "convert/line_loop.h"
-#include "platform/same_file.h"
+#include "platform/system.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "textutil/textutil.h"
@@ -62,6 +63,14 @@ bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& bina
     return true;
 }
 
+// True when the output is the input itself: the same text, or one file on disk
+// through a hard or symbolic link, or standard input redirected from it.
+bool output_is_input(const StlConversion& ends) {
+    if (!ends.input_is_standard && std::strcmp(ends.input_path, ends.output_path) == 0) return true;
+    const FileId input = ends.input_is_standard ? file_id_of_stream(stdin) : file_id_of(ends.input_path);
+    return input.known && input == file_id_of(ends.output_path);
+}
+
 // The writer of an output form, writing to file; the mesh report is the
 // caller's own sink.
 std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, TextOutput& console) {
@@ -108,9 +117,7 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
                                         : std::make_unique_for_overwrite<TextOutput>();
     const bool writes_file = form.consumer != FacetConsumer::kMeshReport;
     if (writes_file) {
-        if (!ends.output_is_standard &&
-            ((!ends.input_is_standard && same_file(input_path, output_path)) ||
-             !file->open(output_path))) {
+        if (!ends.output_is_standard && (output_is_input(ends) || !file->open(output_path))) {
             console.print("Cannot open file: [%s]\n", output_path);
             input->close();
             return result;

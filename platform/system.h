@@ -2,6 +2,8 @@
 // command line, the local time.
 #pragma once
 
+#include <compare>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -31,9 +33,26 @@ bool is_terminal(std::FILE* stream);
 // The local broken-down time of a moment, in the platform's time zone; false when it has none.
 bool local_time(std::time_t moment, std::tm& fields);
 
-// True when both UTF-8 names reach one existing file on disk (through a hard link or a symbolic
-// link); false when either does not exist.
-bool same_existing_file(const char* first, const char* second);
+// A regular file as the system tells it apart from every other: device and inode on POSIX,
+// volume serial and file index on Windows. Two names, links or open streams of one file give
+// equal identities, whatever the names; a file that does not exist, or is no regular file
+// (a folder, a device, a pipe), has none (known is false).
+struct FileId {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool known = false;
+    friend auto operator<=>(const FileId&, const FileId&) = default;
+};
+
+// The identity of the regular file a UTF-8 name reaches, through links.
+FileId file_id_of(const char* name);
+// The identity of the regular file an open stream reads or writes.
+FileId file_id_of_stream(std::FILE* stream);
+
+// A text that every name of one file shares, for files that may not exist yet: the absolute
+// path with its links and dot parts resolved, its case folded where the file system ignores
+// case (Windows).
+std::string file_name_key(const char* name);
 
 // True where the shell expands * and ? in arguments before the tool sees them.
 bool shell_expands_wildcards();

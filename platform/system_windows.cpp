@@ -77,22 +77,51 @@ bool local_time(std::time_t moment, std::tm& fields) { return localtime_s(&field
 
 bool shell_expands_wildcards() { return false; }
 
-bool same_existing_file(const char* first, const char* second) {
-    // A hard link has its own name but the volume's one file index.
-    BY_HANDLE_FILE_INFORMATION info[2] = {};
-    const char* names[2] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        if (is_windows_device_path(names[i])) return false;
-        const HANDLE file = CreateFileW(wide(names[i]).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        const BOOL known = GetFileInformationByHandle(file, &info[i]);
-        CloseHandle(file);
-        if (!known) return false;
+namespace {
+
+// A hard link has its own name but the volume's one file index.
+FileId id_of_handle(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {};
+    return {info.dwVolumeSerialNumber,
+            static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true};
+}
+
+}  // namespace
+
+FileId file_id_of(const char* name) {
+    if (is_windows_device_path(name)) return {};
+    const HANDLE file = CreateFileW(wide(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    const FileId id = id_of_handle(file);
+    CloseHandle(file);
+    return id;
+}
+
+FileId file_id_of_stream(std::FILE* stream) {
+    const int descriptor = _fileno(stream);
+    return descriptor < 0 ? FileId{} : id_of_handle(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)));
+}
+
+std::string file_name_key(const char* name) {
+    const std::filesystem::path path = path_from_utf8(name);
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+    if (error) full = std::filesystem::absolute(path, error);
+    if (error) full = path;
+    // File names ignore case: one key for every spelling, folded as the system folds names.
+    std::wstring text = full.lexically_normal().wstring();
+    const int size = static_cast<int>(text.size());
+    if (size > 0) {
+        std::wstring upper(text.size(), L'\0');
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.c_str(), size, upper.data(), size,
+                          nullptr, nullptr, 0) == size)
+            text = upper;
     }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+    return narrow(text.c_str());
 }
 
 }  // namespace trimora

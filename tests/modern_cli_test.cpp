@@ -92,6 +92,11 @@ struct CliCase {
     std::map<std::string, std::string> outputs = {};  // files written, date masked
     std::vector<std::string> absent = {};       // files the run must not write
     std::string standard_input = "";            // the bytes on standard input
+    // Standard input from this file of the folder instead, the bytes above unused.
+    std::string standard_input_file = "";
+    // Links made after the files: each a link path and the file it leads to (as the link reads).
+    std::vector<std::pair<std::string, std::string>> hard_links = {};
+    std::vector<std::pair<std::string, std::string>> symbolic_links = {};
 };
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
@@ -103,9 +108,19 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
         fs::create_directories((dir / path).parent_path());
         write_file(dir / path, bytes);
     }
+    // What each file holds before the run, its links included.
+    std::map<std::string, std::string> before(c.files);
+    for (const auto& [link, target] : c.hard_links) {
+        fs::create_hard_link(dir / target, dir / link);
+        before[link] = c.files.at(target);
+    }
+    for (const auto& [link, target] : c.symbolic_links) {
+        if (!make_symlink(target, dir / link)) GTEST_SKIP() << "no symbolic links here";
+    }
     const TempDir input_dir;
     write_file(input_dir / "input", c.standard_input);
-    const ToolRun run = run_tool_streams(dir.path(), c.args, input_dir / "input");
+    const fs::path input = c.standard_input_file.empty() ? input_dir / "input" : dir / c.standard_input_file;
+    const ToolRun run = run_tool_streams(dir.path(), c.args, input);
     EXPECT_EQ(run.exit_code, c.exit_code);
     EXPECT_EQ(mask_date(run.console), c.console.empty() ? "" : crlf(c.console));
     EXPECT_EQ(run.errors, c.errors.empty() ? "" : crlf(c.errors));
@@ -113,11 +128,18 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
         EXPECT_EQ(mask_date(read_file(dir / path)), bytes) << path;
     }
     for (const std::string& path : c.absent) EXPECT_FALSE(fs::exists(dir / path)) << path;
-    // Nothing else is written: the inputs and the outputs named are all there is.
+    // Nothing else is written: the inputs and the outputs named are all there is, and every file
+    // not named as an output holds what it held.
     for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
-        if (!entry.is_regular_file()) continue;
+        if (!entry.is_regular_file() || fs::is_symlink(entry.symlink_status())) continue;
         const std::string path = fs::relative(entry.path(), dir.path()).generic_string();
-        EXPECT_TRUE(c.files.count(path) + c.outputs.count(path) > 0) << "unexpected " << path;
+        if (c.outputs.count(path) != 0) continue;
+        const auto was = before.find(path);
+        if (was == before.end()) {
+            ADD_FAILURE() << "unexpected " << path;
+        } else {
+            EXPECT_EQ(read_file(entry.path()), was->second) << path;
+        }
     }
 }
 
@@ -176,13 +198,33 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"two_inputs_to_one_output_refuses_the_second", {"-j", "2", "a.stl", "a.STL"},
                 {{"a.stl", kTriangle}, {"a.STL", kBadWord}}, 1,
                 kBanner + report(kTextLine, "a.stl", "a.kpf", 1) + kTextLine +
-                    "Output already written in this run: [a.kpf]\n" + kErrorBanner,
+                    "Output already written in this run: [a.kpf] (from [a.STL])\n" + kErrorBanner,
                 "", {{"a.kpf", triangle_file("a.stl")}}},
         CliCase{"an_output_that_is_another_input_is_refused", {"-q", "x.stl", "x.kpf"},
                 {{"x.stl", kTriangle}, {"x.kpf", kTriangle}}, 1,
-                kTextLine + "Output is an input of this run: [x.kpf]\n" + kErrorBanner + kTextLine +
-                    "Output already written in this run: [x.kpf]\n" + kErrorBanner,
+                kTextLine + "Output is an input of this run: [x.kpf] (from [x.stl])\n" + kErrorBanner +
+                    kTextLine + "Output already written in this run: [x.kpf] (from [x.kpf])\n" +
+                    kErrorBanner,
                 "", {{"x.kpf", kTriangle}}},
+        // Files are told apart by the files themselves, never by their names.
+        CliCase{"an_output_that_is_a_hard_link_of_another_input_is_refused", {"-q", "-j", "1", "a.stl", "b.stl"},
+                {{"a.stl", kBadWord}, {"b.stl", kTriangle}}, 1,
+                report(kTextLine, "a.stl", "a.kpf", 0, "Unknown code word [frobnicate] on line 2\n", true) +
+                    kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
+                "", {{"a.kpf", crlf(header("a.stl") + trailer(0))}}, {}, "", "", {{"b.kpf", "a.stl"}}},
+        CliCase{"an_output_through_a_symbolic_link_to_another_input_is_refused", {"-q", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 1,
+                kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
+                "", {{"a.kpf", triangle_file("a.stl")}}, {}, "", "", {}, {{"b.kpf", "a.stl"}}},
+        CliCase{"an_output_that_is_standard_input_is_refused", {"-q", "b.stl", "-"},
+                {{"b.stl", kTriangle}, {"b.kpf", kTriangle}}, 1,
+                without_cr(triangle_file("-")),
+                kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
+                {}, {}, "", "b.kpf"},
+        CliCase{"standard_input_redirected_from_its_output_is_never_written", {"-o", "p.stl", "-"},
+                {{"p.stl", kTriangle}}, 1,
+                kBanner + kTextLine + "File open: [-]\nCannot open file: [p.stl]\n" + kErrorBanner, "",
+                {}, {}, "", "p.stl"},
         CliCase{"missing_file_among_many_is_reported_and_the_rest_converted",
                 {"-q", "a.stl", "absent.stl", "b"}, {{"a.stl", kTriangle}, {"b.stl", kTriangle}},
                 1, missing("absent.stl"), "",
@@ -271,6 +313,33 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"parts/a.stl", kTriangle}, {"parts/b.stl", kTriangle}}, 2, "",
                 usage("-o [one.kpf] is no folder, but there are 2 inputs")}),
     [](const ::testing::TestParamInfo<CliCase>& info) { return std::string(info.param.name); });
+
+// Two spellings of one output name are one file where the file system ignores case, even
+// before the file exists: the second is refused there, and both are written elsewhere.
+TEST(ModernCommandLine, OutputNamesThatDifferInCaseOnly) {
+    TempDir dir;
+    for (const char* path : {"one/Part.stl", "two/part.stl"}) {
+        fs::create_directories((dir / path).parent_path());
+        write_file(dir / path, kTriangle);
+    }
+    fs::create_directory(dir / "out");
+    write_file(dir / "probe", "");
+    const bool folds_case = fs::exists(dir / "PROBE");
+    const ToolRun run = run_tool(dir.path(), {"-q", "-o", "out", "one/Part.stl", "two/part.stl"});
+    std::vector<std::string> written;
+    for (const auto& entry : fs::directory_iterator(dir / "out")) written.push_back(utf8(entry.path().filename()));
+    if (folds_case) {
+        EXPECT_EQ(run.exit_code, 1);
+        EXPECT_EQ(run.console, crlf(kTextLine + "Output already written in this run: [out/part.kpf] (from [two/part.stl])\n" +
+                                    kErrorBanner));
+        EXPECT_EQ(written, std::vector<std::string>{"Part.kpf"});
+    } else {
+        EXPECT_EQ(run.exit_code, 0);
+        EXPECT_EQ(run.console, "");
+        EXPECT_EQ(written.size(), 2u);
+    }
+    EXPECT_EQ(mask_date(read_file(dir / "out" / "Part.kpf")), triangle_file("one/Part.stl"));
+}
 
 // The legacy help, then the options of the modern form.
 TEST(ModernCommandLine, HelpWithAModernOptionAddsTheModernOptions) {

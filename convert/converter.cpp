@@ -94,7 +94,9 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     copy_text(kTextSize, output_path, name);
     replace_extension(kTextSize, input_path, "stl");
     replace_extension(kTextSize, output_path, "kpf");
-    return convert_stl({input_path, output_path}, form, console).status;
+    StlConversion ends{input_path, output_path};
+    ends.keeps_output_read_in_part = true;
+    return convert_stl(ends, form, console).status;
 }
 
 ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console) {
@@ -162,7 +164,11 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     input->close();
     console.print("File closed: [%s]\n", input_path);
     if (writes_file) {
-        file->close();
+        if (read_failed && !ends.keeps_output_read_in_part) {
+            file->discard();
+        } else {
+            file->close();
+        }
         report_write_failure();
         console.print("File closed: [%s]\n", output_path);
     }

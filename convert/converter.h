@@ -39,6 +39,11 @@ struct StlConversion {
     // The bytes of a block of ASCII lines; 0 for the usual size. Fuzzing
     // sets small blocks to reach their edges.
     int line_block_size = 0;
+    // An output file replaces the old one only when the conversion has
+    // finished and every write succeeded; an input that cannot be read to its
+    // end also keeps the old one, unless this is set (the legacy form, which
+    // puts in place what it read).
+    bool keeps_output_read_in_part = false;
 };
 
 // What a conversion ends with.

@@ -9,6 +9,8 @@
 
 int main(int argc, char** argv) {
     trimora::prepare_console();
+    // An interrupted run leaves every output as it was.
+    trimora::handle_interruptions();
     const std::vector<std::string> arguments = trimora::command_line_arguments(argc, argv);
     std::vector<const char*> args;
     for (const std::string& argument : arguments) args.push_back(argument.c_str());

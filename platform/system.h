@@ -54,6 +54,43 @@ FileId file_id_of_stream(std::FILE* stream);
 // case (Windows).
 std::string file_name_key(const char* name);
 
+// The characters of a name in the system's own form (char on POSIX, wchar_t on Windows).
+using NativeChar = std::filesystem::path::value_type;
+
+// What an output's name reaches, before it is replaced.
+struct OutputPlace {
+    // The file the name reaches through symbolic links, the one to replace (UTF-8).
+    std::string target;
+    // True for a regular file or a name that does not exist yet, which is
+    // written anew and renamed over the target; false for what is opened in
+    // place by its name, as it is (a device, a pipe, a folder, a loop of links).
+    bool replaced = true;
+    bool exists = false;
+    unsigned permissions = 0;  // the permission bits of the existing target (POSIX)
+};
+
+// Examines the output name; false when its target exists but may not be
+// written, so that it is refused as it would be when opened for writing.
+bool find_output_place(const char* name, OutputPlace& place);
+// Creates a file that does not exist yet, with the permissions of any new
+// file, open for writing in binary mode; null when it cannot be made, with
+// name_taken set when a file of that name exists.
+std::FILE* create_new_file(const NativeChar* name, bool& name_taken);
+// Gives the open file these permission bits; false where the system refuses.
+bool set_permissions(std::FILE* file, unsigned permissions);
+// Renames the file over another in one step, replacing it; false on failure.
+bool rename_over(const NativeChar* from, const NativeChar* to);
+// Removes the file; async-signal-safe (POSIX).
+bool remove_file(const NativeChar* name);
+
+// Makes an interruption remove the temporary files being written and end the
+// process as it would have: SIGINT, SIGTERM and SIGHUP (the default action
+// raised again, an exit status of 128 + N; a signal ignored at start stays
+// ignored) on POSIX; Ctrl-C, Ctrl-Break and closing the console on Windows.
+// A write past the file-size limit fails as a full disk does, instead of
+// ending the process.
+void handle_interruptions();
+
 // True where the shell expands * and ? in arguments before the tool sees them.
 bool shell_expands_wildcards();
 

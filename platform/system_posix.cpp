@@ -1,11 +1,16 @@
 // The POSIX side of the system layer: names are bytes, streams are already binary.
 #include "platform/system.h"
 
+#include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <system_error>
+
+#include "platform/replacing_file.h"
 
 namespace trimora {
 
@@ -37,22 +42,24 @@ FileId id_of_status(const struct stat& status) {
 }
 
 // The path a chain of symbolic links at name ends in, whether or not that exists: each link's
-// text is read relative to the folder of the link. The name itself when it is no link, or when
-// the chain is too long to follow.
-std::string final_link_target(const char* name) {
+// text is read relative to the folder of the link. Sets status to what the end is (lstat), or
+// error to why it cannot be examined (ENOENT when it does not exist; ELOOP, with name itself,
+// when the chain is too long to follow).
+std::string final_link_target(const char* name, struct stat& status, int& error) {
     std::string path = name;
     for (int hop = 0; hop < 40; ++hop) {
-        struct stat status;
-        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        error = lstat(path.c_str(), &status) == 0 ? 0 : errno;
+        if (error != 0 || !S_ISLNK(status.st_mode)) return path;
         // Some file systems (/proc) give links no size.
         const std::size_t room = status.st_size > 0 ? static_cast<std::size_t>(status.st_size) + 1 : PATH_MAX;
         std::string target(room, '\0');
         const ssize_t length = readlink(path.c_str(), target.data(), target.size());
-        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return path;
+        if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) break;
         target.resize(static_cast<std::size_t>(length));
         const std::size_t slash = path.rfind('/');
         path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
     }
+    error = ELOOP;
     return name;
 }
 
@@ -70,12 +77,88 @@ FileId file_id_of_stream(std::FILE* stream) {
 
 std::string file_name_key(const char* name) {
     // Names are bytes and case counts: the resolved path is the key.
-    const std::filesystem::path path(final_link_target(name));
+    struct stat status;
+    int unused = 0;
+    const std::filesystem::path path(final_link_target(name, status, unused));
     std::error_code error;
     const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
     if (!error) return canonical.string();
     const std::filesystem::path absolute = std::filesystem::absolute(path, error);
     return (error ? path : absolute).lexically_normal().string();
+}
+
+bool find_output_place(const char* name, OutputPlace& place) {
+    place = OutputPlace{};
+    struct stat status;
+    int error = 0;
+    place.target = final_link_target(name, status, error);
+    if (error != 0) {
+        // A new file; anything else that cannot be examined (a loop of links)
+        // fails when opened by its name, as it always did.
+        place.replaced = error == ENOENT;
+        return true;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        place.replaced = false;
+        return true;
+    }
+    place.exists = true;
+    place.permissions = static_cast<unsigned>(status.st_mode & 07777);
+    // Renaming over a file needs no right to write it; opening it would.
+    return faccessat(AT_FDCWD, place.target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+std::FILE* create_new_file(const NativeChar* name, bool& name_taken) {
+    // "x": O_EXCL, "e": O_CLOEXEC, and the mode of any new file (0666 less the umask).
+    std::FILE* file = std::fopen(name, "wbxe");
+    name_taken = file == nullptr && errno == EEXIST;
+    return file;
+}
+
+bool set_permissions(std::FILE* file, unsigned permissions) {
+    return fchmod(fileno(file), static_cast<mode_t>(permissions)) == 0;
+}
+
+bool rename_over(const NativeChar* from, const NativeChar* to) { return rename(from, to) == 0; }
+
+bool remove_file(const NativeChar* name) { return unlink(name) == 0; }
+
+namespace {
+
+constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t interruption_set() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal_number : kInterruptions) sigaddset(&set, signal_number);
+    return set;
+}
+
+extern "C" void on_interruption(int signal_number) {
+    const int saved_errno = errno;
+    remove_pending_files();
+    // The default action came back on entry (SA_RESETHAND), and the signal is
+    // blocked while this runs: raised again, it ends the process as it would
+    // have, as soon as the handler returns.
+    raise(signal_number);
+    errno = saved_errno;
+}
+
+}  // namespace
+
+void handle_interruptions() {
+    struct sigaction action = {};
+    action.sa_handler = on_interruption;
+    action.sa_mask = interruption_set();
+    action.sa_flags = SA_RESETHAND;
+    for (int signal_number : kInterruptions) {
+        struct sigaction before = {};
+        // A signal ignored by whoever started the tool (nohup) stays ignored.
+        if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler != SIG_IGN)
+            sigaction(signal_number, &action, nullptr);
+    }
+    // A write past the file-size limit then fails with EFBIG, as a full disk does.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace trimora

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/argument_split.h"
+#include "platform/replacing_file.h"
 #include "platform/utf16.h"
 
 // The C runtime's start-up must not expand wildcards: the command line is split here, as it is.
@@ -123,5 +124,112 @@ std::string file_name_key(const char* name) {
     }
     return narrow(text.c_str());
 }
+
+namespace {
+
+// The final path of an existing link (\\?\ form), or empty when it leads nowhere.
+std::wstring link_target(const std::wstring& link) {
+    const HANDLE file = CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
+    if (length >= target.size()) {
+        target.resize(length);
+        length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
+    }
+    CloseHandle(file);
+    if (length == 0 || length >= target.size()) return {};
+    target.resize(length);
+    return target;
+}
+
+}  // namespace
+
+bool find_output_place(const char* name, OutputPlace& place) {
+    place = OutputPlace{};
+    place.target = name;
+    // A device is refused when opened by its name, as it always was.
+    if (is_windows_device_path(name)) {
+        place.replaced = false;
+        return true;
+    }
+    std::wstring target = wide(name);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        // A symbolic link: its target is replaced. One that leads nowhere is opened by its name.
+        target = link_target(target);
+        if (target.empty()) {
+            place.replaced = false;
+            return true;
+        }
+        place.target = narrow(target.c_str());
+        attributes = GetFileAttributesW(target.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        place.replaced = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return true;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        place.replaced = false;
+        return true;
+    }
+    place.exists = true;
+    // Renaming over a file needs no right to write it; a read-only file, or
+    // one that another program holds, would refuse to be opened for writing.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+    const HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::FILE* create_new_file(const NativeChar* name, bool& name_taken) {
+    // Shared for deletion, so that an interruption can remove it while it is open.
+    const HANDLE file = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        name_taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        return nullptr;
+    }
+    name_taken = false;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        DeleteFileW(name);
+        return nullptr;
+    }
+    std::FILE* stream = _fdopen(descriptor, "wb");
+    if (stream == nullptr) {
+        _close(descriptor);
+        DeleteFileW(name);
+    }
+    return stream;
+}
+
+// Windows files have no permission bits; the read-only attribute is refused before.
+bool set_permissions(std::FILE*, unsigned) { return true; }
+
+bool rename_over(const NativeChar* from, const NativeChar* to) {
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool remove_file(const NativeChar* name) { return DeleteFileW(name) != 0; }
+
+namespace {
+
+BOOL WINAPI on_console_event(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    remove_pending_files();
+    // The next handler, the system's own, ends the process with STATUS_CONTROL_C_EXIT.
+    return FALSE;
+}
+
+}  // namespace
+
+void handle_interruptions() { SetConsoleCtrlHandler(on_console_event, TRUE); }
 
 }  // namespace trimora

@@ -195,11 +195,11 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"output_folder_for_several_inputs", {"-q", "-o", "out", "a.stl", "b.stl"},
                 {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"out/.keep", ""}}, 0, "", "",
                 {{"out/a.kpf", triangle_file("a.stl")}, {"out/b.kpf", triangle_file("b.stl")}}},
-        CliCase{"two_inputs_to_one_output_refuses_the_second", {"-j", "2", "a.stl", "a.STL"},
-                {{"a.stl", kTriangle}, {"a.STL", kBadWord}}, 1,
-                kBanner + report(kTextLine, "a.stl", "a.kpf", 1) + kTextLine +
-                    "Output already written in this run: [a.kpf] (from [a.STL])\n" + kErrorBanner,
-                "", {{"a.kpf", triangle_file("a.stl")}}},
+        CliCase{"two_inputs_to_one_output_refuses_the_second", {"-j", "2", "-o", "out", "one/a.stl", "two/a.stl"},
+                {{"one/a.stl", kTriangle}, {"two/a.stl", kBadWord}, {"out/.keep", ""}}, 1,
+                kBanner + report(kTextLine, "one/a.stl", "out/a.kpf", 1) + kTextLine +
+                    "Output already written in this run: [out/a.kpf] (from [two/a.stl])\n" + kErrorBanner,
+                "", {{"out/a.kpf", triangle_file("one/a.stl")}}},
         CliCase{"an_output_that_is_another_input_is_refused", {"-q", "x.stl", "x.kpf"},
                 {{"x.stl", kTriangle}, {"x.kpf", kTriangle}}, 1,
                 kTextLine + "Output is an input of this run: [x.kpf] (from [x.stl])\n" + kErrorBanner +
@@ -212,6 +212,11 @@ INSTANTIATE_TEST_SUITE_P(
                 report(kTextLine, "a.stl", "a.kpf", 0, "Unknown code word [frobnicate] on line 2\n", true) +
                     kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
                 "", {{"a.kpf", crlf(header("a.stl") + trailer(0))}}, {}, "", "", {{"b.kpf", "a.stl"}}},
+        // A replaced output is a new file: the other name of the old one keeps the old bytes.
+        CliCase{"two_outputs_that_are_hard_links_of_one_file", {"-q", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"a.kpf", "earlier output"}}, 1,
+                kTextLine + "Output already written in this run: [b.kpf] (from [b.stl])\n" + kErrorBanner, "",
+                {{"a.kpf", triangle_file("a.stl")}}, {}, "", "", {{"b.kpf", "a.kpf"}}},
         CliCase{"an_output_through_a_symbolic_link_to_another_input_is_refused", {"-q", "a.stl", "b.stl"},
                 {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 1,
                 kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
@@ -241,11 +246,14 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"standard_input_binary_with_a_solid_header", {"-f", "numb", "-"}, {}, 0,
                 without_cr(triangle_file("-", kNumberFacet)), kBanner + report(kNumberLine, "-", "-", 1), {}, {},
                 kBinaryTriangle},
-        CliCase{"standard_input_binary_ending_before_its_count_fails", {"-", "-o", "cut.kpf"}, {},
-                1,
+        // An input not read to its end keeps the old output.
+        CliCase{"standard_input_binary_ending_before_its_count_fails", {"-", "-o", "cut.kpf"},
+                {{"cut.kpf", "earlier output"}}, 1,
                 kBanner + report(kTextLine, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
-                {{"cut.kpf", triangle_file("-")}}, {},
-                binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
+                {}, {}, binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
+        CliCase{"standard_input_binary_ending_before_its_count_writes_no_new_file", {"-", "-o", "cut.kpf"},
+                {}, 1, kBanner + report(kTextLine, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
+                {}, {"cut.kpf"}, binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
         CliCase{"standard_input_too_short_for_binary_is_text", {"-q", "-"}, {}, 0,
                 without_cr(crlf(header("-") + trailer(0))), "", {}, {}, "solid x\nendsolid x\n"},
         CliCase{"standard_input_to_a_named_file", {"-", "-o", "piped.kpf"}, {}, 0,

@@ -2,6 +2,8 @@
 #include "run_tool.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,6 +80,82 @@ std::string tool_shell_command() {
 std::optional<ToolRun> run_tool_command_line(const std::filesystem::path&, const std::string&) {
     return std::nullopt;
 }
+
+BackgroundRun::BackgroundRun(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+    // A feed whose reader is gone fails its write instead of ending the tests.
+    signal(SIGPIPE, SIG_IGN);
+    int input[2];
+    if (pipe(input) != 0) throw std::runtime_error("pipe failed");
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        std::vector<char*> argv;
+        std::string emulator = TRIMORA_EMULATOR;
+        std::string exe = TRIMORA_EXE;
+        if (!emulator.empty()) argv.push_back(emulator.data());
+        argv.push_back(exe.data());
+        std::vector<std::string> copies(args);
+        for (std::string& arg : copies) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null < 0 || dup2(input[0], 0) < 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(126);
+        close(input[1]);
+        // Interruptions as a shell leaves them to the programs it starts.
+        signal(SIGPIPE, SIG_DFL);
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(input[0]);
+    process_ = child;
+    feeds_.push_back(input[1]);
+}
+
+BackgroundRun::~BackgroundRun() {
+    for (int fd : feeds_) {
+        if (fd >= 0) close(fd);
+    }
+    if (process_ > 0) {
+        kill(static_cast<pid_t>(process_), SIGKILL);
+        wait();
+    }
+}
+
+int BackgroundRun::open_fifo(const std::filesystem::path& fifo) {
+    // Without a reader the open fails at once (ENXIO): try until the tool opens it.
+    for (int tries = 0; tries < 60000; ++tries) {
+        const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            feeds_.push_back(fd);
+            return static_cast<int>(feeds_.size()) - 1;
+        }
+        usleep(1000);
+    }
+    return -1;
+}
+
+bool BackgroundRun::feed(int which, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(feeds_.at(static_cast<std::size_t>(which)), bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void BackgroundRun::interrupt(int signal_number) { kill(static_cast<pid_t>(process_), signal_number); }
+
+int BackgroundRun::wait() {
+    if (process_ <= 0) return -1;
+    int status = 0;
+    waitpid(static_cast<pid_t>(process_), &status, 0);
+    process_ = -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool make_fifo(const std::filesystem::path& path) { return mkfifo(path.c_str(), 0644) == 0; }
 
 bool device_names_reserved() { return false; }
 

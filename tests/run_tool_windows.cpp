@@ -95,6 +95,16 @@ ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std
 
 std::string tool_shell_command() { return ""; }
 
+// Console control events reach only processes of the test's own console: these runs are POSIX only.
+BackgroundRun::BackgroundRun(const std::filesystem::path&, const std::vector<std::string>&) {}
+BackgroundRun::~BackgroundRun() {}
+int BackgroundRun::open_fifo(const std::filesystem::path&) { return -1; }
+bool BackgroundRun::feed(int, const std::string&) { return false; }
+void BackgroundRun::interrupt(int) {}
+int BackgroundRun::wait() { return -1; }
+
+bool make_fifo(const std::filesystem::path&) { return false; }
+
 bool device_names_reserved() { return true; }
 
 void set_time_zone_variable(const char* value) {

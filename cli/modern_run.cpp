@@ -12,6 +12,7 @@
 #include "cli/jobs.h"
 #include "cli/options.h"
 #include "cli/output_names.h"
+#include "platform/byte_sink.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
 #include "usage/tool_texts.h"
@@ -26,6 +27,19 @@ int usage_error(const std::string& problem) {
     errors.print("trimora: %s; %s shows the options\n", problem.c_str(), kModernHelpCommand);
     errors.flush();
     return kExitUsage;
+}
+
+// The exit status of a run, or a failure when its console could not be
+// written: the stream of its reports, and standard output when that carries
+// the JSON lines. Says so in one line on standard error, if that still works.
+int console_checked(int status, std::FILE* reports, bool json) {
+    std::string problem = write_problem(reports);
+    if (problem.empty() && json && reports != stdout) problem = write_problem(stdout);
+    if (problem.empty()) return status;
+    TextOutput errors(stderr);
+    errors.print("trimora: cannot write the console: %s\n", problem.c_str());
+    errors.flush();
+    return kExitFailure;
 }
 
 // The refusal of a job's output, naming the input it was to be made from.
@@ -100,7 +114,8 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
             print_help(console);
             console.write(modern_options_help());
         }
-        return kExitSuccess;
+        console.flush();
+        return console_checked(kExitSuccess, stdout, false);
     }
     if (options.names.empty()) return usage_error("no input named");
 
@@ -139,7 +154,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     if (!options.quiet && !options.no_progress && is_terminal(stderr)) settings.progress = stderr;
     console.flush();
     const int failures = run_jobs(jobs, settings, reports);
-    return failures > 0 ? kExitFailure : kExitSuccess;
+    return console_checked(failures > 0 ? kExitFailure : kExitSuccess, reports, options.json);
 }
 
 }  // namespace trimora

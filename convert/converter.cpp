@@ -47,6 +47,8 @@ bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& bina
         binary.open(ends.input_path);
         return true;
     }
+    // Closed when the tool started: only the null device stands in its place.
+    if (standard_stream_closed_at_start(stdin)) return false;
     unsigned char first[kBinaryPrefixSize];
     std::size_t size = 0;
     while (size < sizeof first) {

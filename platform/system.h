@@ -24,6 +24,16 @@ std::FILE* open_file(const char* name, const char* mode);
 // The command-line arguments as UTF-8 texts, the program's own name first.
 std::vector<std::string> command_line_arguments(int argc, char** argv);
 
+// Opens the null device on each of the standard descriptors 0, 1 and 2 that is closed, so that
+// no file the tool opens takes their numbers, and makes a write to a reader that is gone fail
+// (EPIPE) instead of ending the process. First thing at start, before any file is opened.
+void prepare_standard_streams();
+// True when the standard stream (stdin, stdout or stderr) was closed at start.
+bool standard_stream_closed_at_start(std::FILE* stream);
+// The errno of a write that just failed, the same on every system: EPIPE for
+// a pipe whose reader is gone.
+int last_write_error();
+
 // Makes the standard streams pass bytes unchanged: the tool writes its own line ends.
 void prepare_console();
 

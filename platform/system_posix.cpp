@@ -24,6 +24,33 @@ std::vector<std::string> command_line_arguments(int argc, char** argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
+namespace {
+
+bool closed_at_start[3] = {false, false, false};
+
+}  // namespace
+
+void prepare_standard_streams() {
+    for (int descriptor = 0; descriptor < 3; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
+        closed_at_start[descriptor] = true;
+        // The lowest free number, which is this one: the ones below are open by now.
+        const int null = open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY);
+        if (null >= 0 && null != descriptor) {
+            dup2(null, descriptor);
+            close(null);
+        }
+    }
+    signal(SIGPIPE, SIG_IGN);
+}
+
+bool standard_stream_closed_at_start(std::FILE* stream) {
+    return (stream == stdin && closed_at_start[0]) || (stream == stdout && closed_at_start[1]) ||
+           (stream == stderr && closed_at_start[2]);
+}
+
+int last_write_error() { return errno; }
+
 void prepare_console() {}
 
 bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }

@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 
@@ -53,6 +54,37 @@ std::FILE* open_file(const char* name, const char* mode) {
 
 std::vector<std::string> command_line_arguments(int, char**) {
     return split_command_line(narrow(GetCommandLineW()));
+}
+
+namespace {
+
+bool closed_at_start[3] = {false, false, false};
+
+}  // namespace
+
+void prepare_standard_streams() {
+    // A process started without one of its standard handles has no file behind that
+    // descriptor, and the runtime may have left its stream with none (-2).
+    std::FILE* const streams[3] = {stdin, stdout, stderr};
+    for (int descriptor = 0; descriptor < 3; ++descriptor) {
+        if (_get_osfhandle(descriptor) >= 0) continue;
+        closed_at_start[descriptor] = true;
+        std::FILE* stream = std::freopen("NUL", descriptor == 0 ? "rb" : "wb", streams[descriptor]);
+        // The number too: a file opened later must not take it.
+        if (stream != nullptr && _fileno(stream) != descriptor) _dup2(_fileno(stream), descriptor);
+    }
+}
+
+bool standard_stream_closed_at_start(std::FILE* stream) {
+    return (stream == stdin && closed_at_start[0]) || (stream == stdout && closed_at_start[1]) ||
+           (stream == stderr && closed_at_start[2]);
+}
+
+int last_write_error() {
+    // The runtime calls a pipe whose reader is gone an invalid argument.
+    const DWORD error = GetLastError();
+    if (errno == EINVAL && (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE)) return EPIPE;
+    return errno;
 }
 
 void prepare_console() {

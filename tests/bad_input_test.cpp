@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -319,6 +320,28 @@ TEST(BadInput, OutputThatIsALinkHasItsTargetReplaced) {
         const ToolRun run = run_touching(dir, {"in"}, {target});
         EXPECT_EQ(run.console, console(kTextLine, "in", "", 1, false));
         EXPECT_EQ(mask_date(read_file(dir / target)), crlf(header("in.stl") + kTextFacet + trailer(1)));
+    }
+}
+
+// ---- Standard streams ----
+
+TEST(BadInput, LegacyRunWithAConsoleThatCannotBeWrittenConvertsAndExitsZero) {
+    const std::pair<const char*, StreamEnds> ends[] = {
+        {"all closed", {StreamEnd::kClosed, StreamEnd::kClosed, StreamEnd::kClosed}},
+        {"full", {StreamEnd::kFile, StreamEnd::kFull, StreamEnd::kFull}},
+        {"reader gone", {StreamEnd::kFile, StreamEnd::kGoneReader, StreamEnd::kGoneReader}},
+    };
+    for (const auto& [what, end] : ends) {
+        SCOPED_TRACE(what);
+        TempDir dir;
+        write_file(dir / "in.stl", kTriangle);
+        const Snapshot before = snapshot(dir.path());
+        const std::optional<ToolRun> run = run_tool_connected(dir.path(), {"in"}, end);
+        if (!run) continue;  // no full device here
+        EXPECT_EQ(run->exit_code, 0);
+        // No console line lands in the output, whatever number its file gets.
+        expect_unchanged_except(before, snapshot(dir.path()), {"in.kpf"});
+        EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + kTextFacet + trailer(1)));
     }
 }
 

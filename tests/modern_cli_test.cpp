@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -97,6 +98,8 @@ struct CliCase {
     // Links made after the files: each a link path and the file it leads to (as the link reads).
     std::vector<std::pair<std::string, std::string>> hard_links = {};
     std::vector<std::pair<std::string, std::string>> symbolic_links = {};
+    // Standard streams closed, full or with their reader gone, instead of files.
+    StreamEnds ends = {};
 };
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
@@ -120,7 +123,9 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
     const TempDir input_dir;
     write_file(input_dir / "input", c.standard_input);
     const fs::path input = c.standard_input_file.empty() ? input_dir / "input" : dir / c.standard_input_file;
-    const ToolRun run = run_tool_streams(dir.path(), c.args, input);
+    const std::optional<ToolRun> connected = run_tool_connected(dir.path(), c.args, c.ends, input);
+    if (!connected) GTEST_SKIP() << "no such stream end here (a full device)";
+    const ToolRun& run = *connected;
     EXPECT_EQ(run.exit_code, c.exit_code);
     EXPECT_EQ(mask_date(run.console), c.console.empty() ? "" : crlf(c.console));
     EXPECT_EQ(run.errors, c.errors.empty() ? "" : crlf(c.errors));
@@ -273,6 +278,36 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"tri.kpf", triangle_file("tri.stl")}}},
         CliCase{"folder_with_nothing_to_convert", {"-q", "empty"}, {{"empty/x.txt", ""}}, 0, "",
                 ""},
+        // Closed standard streams are the null device: no file takes their numbers.
+        CliCase{"closed_standard_input_cannot_be_read", {"-q", "-j", "2", "-o", "out", "a.stl", "-"},
+                {{"a.stl", kTriangle}, {"out/.keep", ""}}, 1, "",
+                kTextLine + "Cannot open file: [-]\n" + kErrorBanner,
+                {{"out/a.kpf", triangle_file("a.stl")}}, {"out/-.kpf"}, "", "", {}, {},
+                {StreamEnd::kClosed, StreamEnd::kFile, StreamEnd::kFile}},
+        // A console that cannot be written fails the run, and standard error says why.
+        CliCase{"closed_standard_output_fails_the_run", {"-j", "1", "tri.stl", "a.stl"},
+                {{"tri.stl", kTriangle}, {"a.stl", kTriangle}}, 1, "",
+                "trimora: cannot write the console: Bad file descriptor\n",
+                {{"tri.kpf", triangle_file("tri.stl")}, {"a.kpf", triangle_file("a.stl")}}, {}, "", "", {}, {},
+                {StreamEnd::kFile, StreamEnd::kClosed, StreamEnd::kFile}},
+        CliCase{"full_standard_output_fails_the_run", {"-f", "text", "tri.stl"}, kOneTriangle, 1, "",
+                "trimora: cannot write the console: No space left on device\n",
+                {{"tri.kpf", triangle_file("tri.stl")}}, {}, "", "", {}, {},
+                {StreamEnd::kFile, StreamEnd::kFull, StreamEnd::kFile}},
+        CliCase{"standard_output_without_a_reader_fails_the_run", {"-f", "text", "tri.stl"}, kOneTriangle, 1, "",
+                "trimora: cannot write the console: Broken pipe\n",
+                {{"tri.kpf", triangle_file("tri.stl")}}, {}, "", "", {}, {},
+                {StreamEnd::kFile, StreamEnd::kGoneReader, StreamEnd::kFile}},
+        CliCase{"json_lines_to_a_full_standard_output_fail_the_run", {"-q", "--info", "--json", "tri.stl"},
+                kOneTriangle, 1, "", "trimora: cannot write the console: No space left on device\n", {}, {},
+                "", "", {}, {}, {StreamEnd::kFile, StreamEnd::kFull, StreamEnd::kFile}},
+        CliCase{"closed_standard_error_fails_a_run_that_reports_there", {"tri.stl", "-o", "-"},
+                kOneTriangle, 1, without_cr(triangle_file("tri.stl")), "", {}, {}, "", "", {}, {},
+                {StreamEnd::kFile, StreamEnd::kFile, StreamEnd::kClosed}},
+        // Nothing to say is no failure to say it.
+        CliCase{"quiet_success_on_a_full_standard_output", {"-q", "tri.stl"}, kOneTriangle, 0, "", "",
+                {{"tri.kpf", triangle_file("tri.stl")}}, {}, "", "", {}, {},
+                {StreamEnd::kFile, StreamEnd::kFull, StreamEnd::kFile}},
         // The mesh report: no output file, the report after each file's lines.
         CliCase{"info_block_after_the_file_lines", {"--info", "tri.stl"}, kOneTriangle, 0,
                 kBanner + info_lines("tri.stl", 1) + triangle_block("tri.stl"), "", {},

@@ -38,6 +38,21 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
 ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
                          const std::filesystem::path& standard_input = {});
 
+// What a standard stream of the tool is connected to: a file (as run_tool_streams does),
+// nothing (closed), the full device, or a pipe whose reader is gone.
+enum class StreamEnd { kFile, kClosed, kFull, kGoneReader };
+struct StreamEnds {
+    StreamEnd input = StreamEnd::kFile;
+    StreamEnd output = StreamEnd::kFile;
+    StreamEnd error = StreamEnd::kFile;
+};
+
+// As run_tool_streams, with each standard stream connected as given; empty where the system
+// has no such end (the full device on Windows).
+std::optional<ToolRun> run_tool_connected(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                                          const StreamEnds& ends,
+                                          const std::filesystem::path& standard_input = {});
+
 // The quoted command that starts the built tool from a POSIX shell (through the emulator of a
 // cross build); empty where the tests have no such shell (Windows).
 std::string tool_shell_command();

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <stdexcept>
@@ -17,11 +18,40 @@ namespace trimora::testing {
 
 namespace {
 
+// Connects descriptor to its end in the child: the file at path (read for
+// standard input, which is empty for an empty path), closed, the full device,
+// or a pipe whose reader is gone. False when it cannot.
+bool connect(int descriptor, StreamEnd end, const std::filesystem::path& path) {
+    int fd = -1;
+    switch (end) {
+        case StreamEnd::kClosed: return close(descriptor) == 0 || errno == EBADF;
+        case StreamEnd::kFull: fd = open("/dev/full", O_WRONLY); break;
+        case StreamEnd::kGoneReader: {
+            int ends[2];
+            if (pipe(ends) != 0) return false;
+            close(ends[0]);
+            fd = ends[1];
+            break;
+        }
+        case StreamEnd::kFile:
+            if (descriptor != 0) {
+                fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            } else {
+                fd = open(path.empty() ? "/dev/null" : path.c_str(), O_RDONLY);
+            }
+            break;
+    }
+    if (fd < 0 || dup2(fd, descriptor) < 0) return false;
+    if (fd != descriptor) close(fd);
+    return true;
+}
+
 // Runs the tool with standard output, and standard error when errors_path is
-// not empty, written to files; standard input from input_path when given.
+// not empty, written to files; standard input from input_path when given; each
+// stream connected as ends say.
 ToolRun run_child(const std::filesystem::path& dir, const std::vector<std::string>& args,
                   const std::filesystem::path& errors_path,
-                  const std::filesystem::path* input_path) {
+                  const std::filesystem::path* input_path, const StreamEnds& ends = {}) {
     const std::filesystem::path console_path = dir / ".console";
     const pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
@@ -35,17 +65,14 @@ ToolRun run_child(const std::filesystem::path& dir, const std::vector<std::strin
         std::vector<std::string> copies(args);
         for (std::string& arg : copies) argv.push_back(arg.data());
         argv.push_back(nullptr);
-        const int out = open(console_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || dup2(out, 1) < 0) _exit(126);
-        if (!errors_path.empty()) {
-            const int err = open(errors_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (err < 0 || dup2(err, 2) < 0) _exit(126);
-        }
-        if (input_path != nullptr) {
-            const int in = input_path->empty() ? open("/dev/null", O_RDONLY)
-                                               : open(input_path->c_str(), O_RDONLY);
-            if (in < 0 || dup2(in, 0) < 0) _exit(126);
-        }
+        if (!connect(1, ends.output, console_path)) _exit(126);
+        if ((!errors_path.empty() || ends.error != StreamEnd::kFile) && !connect(2, ends.error, errors_path))
+            _exit(126);
+        if ((input_path != nullptr || ends.input != StreamEnd::kFile) &&
+            !connect(0, ends.input, input_path != nullptr ? *input_path : std::filesystem::path()))
+            _exit(126);
+        // As a shell starts it: a reader gone would otherwise end it at its first write.
+        signal(SIGPIPE, SIG_DFL);
         if (chdir(dir.c_str()) != 0) _exit(126);
         execvp(argv[0], argv.data());
         _exit(127);
@@ -70,6 +97,11 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
 ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
                          const std::filesystem::path& standard_input) {
     return run_child(dir, args, dir / ".errors", &standard_input);
+}
+
+std::optional<ToolRun> run_tool_connected(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                                          const StreamEnds& ends, const std::filesystem::path& standard_input) {
+    return run_child(dir, args, dir / ".errors", &standard_input, ends);
 }
 
 std::string tool_shell_command() {

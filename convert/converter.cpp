@@ -159,8 +159,11 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     // A read error ends the loop like the end of the file: the output is then
     // incomplete, and the run must not look like a success.
     const bool read_failed = input->failed() || binary->failed();
+    // The counted facets are converted; what follows them is a problem of the file.
+    const bool data_after = !read_failed && binary->data_after_records();
     binary->close();
     if (read_failed) console.print("Cannot read file: [%s]\n", input_path);
+    if (data_after) console.print("Data after the last record: [%s]\n", input_path);
     if (writes_file) write_trailer(*file, loop.nfacet);
 
     input->close();
@@ -175,7 +178,7 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
         console.print("File closed: [%s]\n", output_path);
     }
     console.print("nfacet = %d\n", loop.nfacet);
-    result.status = write_failure_reported || read_failed ? 0 : loop.status;
+    result.status = write_failure_reported || read_failed || data_after ? 0 : loop.status;
     result.nfacet = loop.nfacet;
     result.read_whole = !read_failed;
     return result;

@@ -48,7 +48,8 @@ struct StlConversion {
 
 // What a conversion ends with.
 struct ConversionResult {
-    // 1 on success; 0 when a file cannot be opened, read or written or the
+    // 1 on success; 0 when a file cannot be opened, read or written, when
+    // binary standard input holds data after its counted records, or when the
     // last status-setting line reported a problem.
     int status = 0;
     int nfacet = 0;

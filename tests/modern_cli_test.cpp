@@ -259,6 +259,17 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"standard_input_binary_ending_before_its_count_writes_no_new_file", {"-", "-o", "cut.kpf"},
                 {}, 1, kBanner + report(kTextLine, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
                 {}, {"cut.kpf"}, binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
+        // A pipe has no size: a record's worth of data after the counted records is a
+        // problem of the file; less is left over, as in a file.
+        CliCase{"standard_input_binary_with_a_record_after_its_count", {"-", "-o", "more.kpf"}, {}, 1,
+                kBanner + report(kTextLine, "-", "more.kpf", 1, "Data after the last record: [-]\n", true), "",
+                {{"more.kpf", triangle_file("-")}}, {}, kBinaryTriangle + std::string(50, '\n')},
+        CliCase{"standard_input_binary_with_less_than_a_record_after_its_count", {"-", "-o", "more.kpf"}, {}, 0,
+                kBanner + report(kTextLine, "-", "more.kpf", 1), "", {{"more.kpf", triangle_file("-")}}, {},
+                kBinaryTriangle + std::string(49, '\n')},
+        CliCase{"info_of_binary_standard_input_with_data_after_its_records", {"-q", "--info", "--json", "-"}, {}, 1,
+                triangle_json("-"), info_lines("-", 1, "Data after the last record: [-]\n") + kErrorBanner, {}, {},
+                kBinaryTriangle + std::string(5000, 'x')},
         CliCase{"standard_input_too_short_for_binary_is_text", {"-q", "-"}, {}, 0,
                 without_cr(crlf(header("-") + trailer(0))), "", {}, {}, "solid x\nendsolid x\n"},
         CliCase{"standard_input_to_a_named_file", {"-", "-o", "piped.kpf"}, {}, 0,

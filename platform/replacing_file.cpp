@@ -103,12 +103,15 @@ std::string unique_part() {
 
 // The start of a temporary name for the file name: the name cut to 100 bytes
 // (at a character's start) so that the whole stays within every system's
-// limit of 255.
+// limit of 255, with no ':' (a stream of another file on Windows).
 std::string temporary_prefix(const std::string& name) {
     std::size_t end = name.size() < 100 ? name.size() : 100;
     while (end > 0 && end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
     std::string prefix(1, '.');
     prefix.append(name, 0, end);
+    for (char& c : prefix) {
+        if (c == ':') c = '_';
+    }
     prefix.append(".trimora-");
     return prefix;
 }

@@ -368,6 +368,22 @@ INSTANTIATE_TEST_SUITE_P(
                 usage("-o [one.kpf] is no folder, but there are 2 inputs")}),
     [](const ::testing::TestParamInfo<CliCase>& info) { return std::string(info.param.name); });
 
+// An output name at the file systems' limit of 255 bytes still gets a temporary name of its own.
+TEST(ModernCommandLine, OutputNamesOfTheLongestLength) {
+    if (device_names_reserved()) GTEST_SKIP() << "Windows paths stop at 260 characters";
+    TempDir dir;
+    const std::string stem(251, 'n');
+    write_file(dir / (stem + ".stl"), kTriangle);
+    write_file(dir / (stem + ".kpf"), "earlier output");
+    const ToolRun run = run_tool(dir.path(), {"-q", stem + ".stl"});
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.console, "");
+    EXPECT_EQ(mask_date(read_file(dir / (stem + ".kpf"))), triangle_file(stem + ".stl"));
+    std::size_t files = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path())) files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 2u);
+}
+
 // Two spellings of one output name are one file where the file system ignores case, even
 // before the file exists: the second is refused there, and both are written elsewhere.
 TEST(ModernCommandLine, OutputNamesThatDifferInCaseOnly) {

@@ -85,9 +85,11 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         }
         job.output_is_standard = job.output == "-";
         const FileId file = job.output_is_standard ? FileId{} : file_id_of(job.output.c_str());
-        const std::string name = job.output_is_standard ? "-" : file_name_key(job.output.c_str());
+        // A file that exists is told by itself; only a name yet to be made needs its key.
         const bool file_written = file.known && !output_files.insert(file).second;
-        const bool name_written = !output_names.insert(name).second;
+        const bool name_written =
+            !file.known &&
+            !output_names.insert(job.output_is_standard ? "-" : file_name_key(job.output.c_str())).second;
         // Its own input is refused by the conversion, as in every run.
         const auto readers = file.known ? input_files.find(file) : input_files.end();
         const bool read_by_another = readers != input_files.end() &&

@@ -122,11 +122,14 @@ bool ReplacingFile::open(const char* name) {
     discard();
     OutputPlace place;
     if (!find_output_place(name, place)) return false;
-    if (!place.replaced) {
+    target_ = path_from_utf8(place.target.c_str());
+    // A name without a last part ("", "dir/", "..") is no file to make: it
+    // fails when opened as it is, as it always did.
+    const std::filesystem::path last = target_.filename();
+    if (!place.replaced || last.empty() || last == "." || last == "..") {
         stream_ = open_file(name, "wb");
         return stream_ != nullptr;
     }
-    target_ = path_from_utf8(place.target.c_str());
     keeps_permissions_ = place.exists;
     permissions_ = place.permissions;
     const std::string prefix = temporary_prefix(utf8_from_path(target_.filename()));

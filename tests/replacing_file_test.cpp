@@ -85,11 +85,14 @@ TEST(ReplacingFile, ManyAtOnceEachWithItsOwnName) {
     EXPECT_EQ(testing::read_file(dir / "out2.kpf"), "299");
 }
 
-TEST(ReplacingFile, NothingIsMadeWhereTheFolderIsMissing) {
+TEST(ReplacingFile, NothingIsMadeForANameThatNamesNoFile) {
     testing::TempDir dir;
     ReplacingFile file;
     EXPECT_FALSE(file.open(testing::utf8(dir / "missing" / "out.kpf").c_str()));
     EXPECT_FALSE(file.is_open());
+    EXPECT_FALSE(file.open((testing::utf8(dir / "missing") + "/").c_str()));
+    EXPECT_FALSE(file.open(testing::utf8(dir.path()).c_str()));
+    EXPECT_FALSE(file.open(""));
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 

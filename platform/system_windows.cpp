@@ -136,7 +136,9 @@ FileId file_id_of(const char* name) {
 
 FileId file_id_of_stream(std::FILE* stream) {
     const int descriptor = _fileno(stream);
-    return descriptor < 0 ? FileId{} : id_of_handle(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)));
+    // -1 and -2 stand for no handle; -2 as a handle would be the current thread.
+    const intptr_t handle = descriptor < 0 ? -1 : _get_osfhandle(descriptor);
+    return handle < 0 ? FileId{} : id_of_handle(reinterpret_cast<HANDLE>(handle));
 }
 
 std::string file_name_key(const char* name) {

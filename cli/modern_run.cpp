@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "cli/jobs.h"
 #include "cli/options.h"
 #include "cli/output_names.h"
+#include "platform/byte_sink.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
 #include "usage/tool_texts.h"
@@ -33,24 +35,49 @@ int usage_error(const std::string& problem) {
     return kExitUsage;
 }
 
-// The jobs of the inputs, each with its output; an output that an earlier
-// job writes, or that is an input of the run, is refused.
+// The exit status of a run, or a failure when its console could not be
+// written: the stream of its reports, and standard output when that carries
+// the mesh reports; write_failed says a write failed where no reason was
+// kept. Says so in one line on standard error, if that still works.
+int console_checked(int status, std::FILE* reports, bool data, bool write_failed = false) {
+    std::string problem = write_problem(reports);
+    if (problem.empty() && data && reports != stdout) problem = write_problem(stdout);
+    if (problem.empty() && write_failed) problem = "a write failed";
+    if (problem.empty()) return status;
+    TextOutput errors(stderr);
+    errors.print("trimora: cannot write the console: %s\n", problem.c_str());
+    errors.flush();
+    return kExitFailure;
+}
+
+// The refusal of a job's output, naming the input it was to be made from.
+std::string refusal(const char* reason, const Job& job) {
+    return std::string(reason) + ": [" + job.output + "] (from [" + job.input + "])\n";
+}
+
+// The jobs of the inputs, each with its output. Files are told apart by the
+// files themselves (FileId): an output that is the same file as an earlier
+// job's output, or as another input of the run (hard links and symbolic links
+// included), is refused; names of outputs that do not exist yet are compared
+// resolved, and without case where the system ignores it.
 std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
                            bool into_folder) {
-    // The files of the inputs, for the clashes below; a report writes no file.
-    std::vector<std::string> identities(inputs.size());
-    std::set<std::string> input_files;
+    // The files of the inputs, each with the number of inputs it is; a
+    // report writes no file, so nothing can clash.
+    std::vector<FileId> input_ids(inputs.size());
+    std::map<FileId, int> input_files;
     for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
-        if (inputs[i].standard || !inputs[i].notice.empty()) continue;
-        identities[i] = file_identity(inputs[i].path);
-        input_files.insert(identities[i]);
+        if (!inputs[i].notice.empty()) continue;
+        input_ids[i] = inputs[i].standard ? file_id_of_stream(stdin) : file_id_of(inputs[i].path.c_str());
+        if (input_ids[i].known) ++input_files[input_ids[i]];
     }
     // The form's own extension unless --ext gives another.
     const std::string extension =
         !options.extension.empty() ? options.extension : options.output_code == kStlForm ? "stl" : "kpf";
     // STL unless the name or --from tells another format.
     const InputKind usual = options.from.value_or(InputKind{MeshFormat::kStl, false});
-    std::set<std::string> outputs;
+    std::set<FileId> output_files;
+    std::set<std::string> output_names;
     std::vector<Job> jobs;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const InputFile& input = inputs[i];
@@ -74,13 +101,20 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
             job.output = replace_last_extension(input.path, extension);
         }
         job.output_is_standard = job.output == "-";
-        const std::string identity = job.output_is_standard ? "-" : file_identity(job.output);
-        if (!outputs.insert(identity).second) {
-            job.refusal = "Output already written in this run: [" + job.output + "]\n";
-        } else if (!job.output_is_standard && input_files.count(identity) != 0 &&
-                   identity != identities[i]) {
-            // Its own input is refused by the conversion, as in every run.
-            job.refusal = "Output is an input of this run: [" + job.output + "]\n";
+        const FileId file = job.output_is_standard ? FileId{} : file_id_of(job.output.c_str());
+        // A file that exists is told by itself; only a name yet to be made needs its key.
+        const bool file_written = file.known && !output_files.insert(file).second;
+        const bool name_written =
+            !file.known &&
+            !output_names.insert(job.output_is_standard ? "-" : file_name_key(job.output.c_str())).second;
+        // Its own input is refused by the conversion, as in every run.
+        const auto readers = file.known ? input_files.find(file) : input_files.end();
+        const bool read_by_another = readers != input_files.end() &&
+                                     readers->second > (input_ids[i] == file ? 1 : 0);
+        if (file_written || name_written) {
+            job.refusal = refusal("Output already written in this run", job);
+        } else if (read_by_another) {
+            job.refusal = refusal("Output is an input of this run", job);
         }
         jobs.push_back(std::move(job));
     }
@@ -99,7 +133,8 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
             print_help(console);
             console.write(modern_options_help());
         }
-        return kExitSuccess;
+        console.flush();
+        return console_checked(kExitSuccess, stdout, false);
     }
     if (options.names.empty()) return usage_error("no input named");
 
@@ -159,12 +194,8 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     if (!options.quiet && !options.no_progress && is_terminal(stderr)) settings.progress = stderr;
     console.flush();
     const JobsOutcome outcome = run_jobs(jobs, settings, reports);
-    if (outcome.console_failed) {
-        TextOutput errors(stderr);
-        errors.print("trimora: cannot write the console\n");
-        errors.flush();
-    }
-    return outcome.problems > 0 || outcome.console_failed ? kExitFailure : kExitSuccess;
+    return console_checked(outcome.problems > 0 ? kExitFailure : kExitSuccess, reports, options.info,
+                           outcome.console_failed);
 }
 
 }  // namespace trimora

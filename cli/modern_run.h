@@ -18,8 +18,9 @@ inline constexpr const char* kModernHelpCommand = "trimora --help -q";
 
 // Runs the modern form with the arguments after the program name; the
 // console is standard output. Returns the exit status: 0 when every file
-// converted without a problem, 1 when any did not, 2 for a usage error, which
-// is one line on standard error and converts nothing.
+// converted without a problem, 1 when any did not or the console could not be
+// written (said in one line on standard error), 2 for a usage error, which is
+// one line on standard error and converts nothing.
 int run_modern_command_line(const std::vector<std::string>& args, TextOutput& console);
 
 }  // namespace trimora

@@ -1,10 +1,5 @@
-// Replacing the last extension, naming outputs in a folder, and telling names of one file apart.
+// Replacing the last extension and naming outputs in a folder.
 #include "cli/output_names.h"
-
-#include <filesystem>
-#include <system_error>
-
-#include "platform/system.h"
 
 namespace trimora {
 
@@ -39,15 +34,6 @@ std::string output_in_folder(const std::string& folder, const std::string& input
     const bool ends_with_slash = folder.ends_with('/') || folder.ends_with('\\');
     return folder + (ends_with_slash ? "" : "/") +
            replace_last_extension(input.substr(last_part_start(input)), extension);
-}
-
-std::string file_identity(const std::string& name) {
-    std::error_code error;
-    const std::filesystem::path path = path_from_utf8(name.c_str());
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
-    if (!error) return utf8_from_path(canonical);
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return utf8_from_path(error ? path.lexically_normal() : absolute.lexically_normal());
 }
 
 }  // namespace trimora

@@ -15,8 +15,4 @@ std::string replace_last_extension(const std::string& name, const std::string& e
 std::string output_in_folder(const std::string& folder, const std::string& input,
                              const std::string& extension = "kpf");
 
-// A text that two names of one file share, as far as the names tell, for
-// finding two inputs that would write one output.
-std::string file_identity(const std::string& name);
-
 }  // namespace trimora

@@ -64,9 +64,9 @@ void ReportChannel::to_console(const char* data, std::size_t size) {
     if (size == 0) return;
     const std::lock_guard lock(console_.mutex);
     if (console_.progress != nullptr) console_.progress->erase();
-    if (std::fwrite(data, 1, size, console_.stream) != size || std::fflush(console_.stream) != 0) {
-        console_.failed = true;
-    }
+    // Through a sink, which keeps the reason of a failure for the run's last word.
+    StreamSink console(console_.stream);
+    if (!console.write(data, size) || !console.flush()) console_.failed = true;
 }
 
 }  // namespace trimora

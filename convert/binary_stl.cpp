@@ -117,6 +117,20 @@ const unsigned char* BinaryStlInput::read_record() {
     return record;
 }
 
+bool BinaryStlInput::data_after_records() {
+    // A file opened here was told binary by its size, which leaves less than a record.
+    if (!is_open() || owns_stream_ || failed_ || unread_ != 0 || pos_ != end_) return false;
+    unsigned char rest[kBinaryRecordSize];
+    std::size_t size = 0;
+    while (size < sizeof rest) {
+        const std::size_t got = source_ != nullptr ? source_->read(rest + size, sizeof rest - size)
+                                                   : std::fread(rest + size, 1, sizeof rest - size, stream_);
+        if (got == 0) break;
+        size += got;
+    }
+    return size == sizeof rest;
+}
+
 void read_binary_facet(const unsigned char* record, Facet& facet) {
     for (int i = 0; i < 3; ++i) {
         const unsigned char* vertex = record + 12 + 12 * i;

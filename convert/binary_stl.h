@@ -72,6 +72,12 @@ public:
     // True once the records ended before the count: the file could not be
     // read, or grew shorter while it was read.
     bool failed() const { return failed_; }
+    // After the last record of an attached stream (standard input, which has
+    // no size to tell a binary file by): true when a whole record's worth of
+    // bytes or more follows, which a file of that size would not hold; less,
+    // often a stray newline, is left over as in a file. Reads at most those
+    // bytes. False for a file opened here, whose size already told.
+    bool data_after_records();
 
 private:
     // Reads the next block of whole records; false when none was read.

@@ -2,6 +2,7 @@
 #include "convert/converter.h"
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,7 +12,7 @@
 #include "convert/line_blocks.h"
 #include "convert/coordinate.h"
 #include "convert/line_loop.h"
-#include "platform/same_file.h"
+#include "platform/system.h"
 #include "platform/text_input.h"
 #include "platform/text_output.h"
 #include "readers/mesh_input.h"
@@ -87,6 +88,8 @@ bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& bina
         binary.open(ends.input_path);
         return true;
     }
+    // Closed when the tool started: only the null device stands in its place.
+    if (standard_stream_closed_at_start(stdin)) return false;
     unsigned char first[kBinaryPrefixSize];
     std::size_t size = 0;
     while (size < sizeof first) {
@@ -101,6 +104,14 @@ bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& bina
         text.attach(stdin, reinterpret_cast<const char*>(first), static_cast<int>(size));
     }
     return true;
+}
+
+// True when the output is the input itself: the same text, or one file on disk
+// through a hard or symbolic link, or standard input redirected from it.
+bool output_is_input(const StlConversion& ends) {
+    if (!ends.input_is_standard && std::strcmp(ends.input_path, ends.output_path) == 0) return true;
+    const FileId input = ends.input_is_standard ? file_id_of_stream(stdin) : file_id_of(ends.input_path);
+    return input.known && input == file_id_of(ends.output_path);
 }
 
 // The writer of an output form, writing to file; the mesh report is the
@@ -169,7 +180,9 @@ int convert_stl_file(const char* name, const FacetForm& form, TextOutput& consol
     copy_text(kTextSize, output_path, name);
     replace_extension(kTextSize, input_path, "stl");
     replace_extension(kTextSize, output_path, "kpf");
-    return convert_stl({input_path, output_path}, form, console).status;
+    StlConversion ends{input_path, output_path};
+    ends.keeps_output_read_in_part = true;
+    return convert_stl(ends, form, console).status;
 }
 
 ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console) {
@@ -197,9 +210,7 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
                                         : std::make_unique_for_overwrite<TextOutput>();
     const bool writes_file = form.consumer != FacetConsumer::kMeshReport;
     if (writes_file) {
-        if (!ends.output_is_standard &&
-            ((!ends.input_is_standard && same_file(input_path, output_path)) ||
-             !file->open(output_path))) {
+        if (!ends.output_is_standard && (output_is_input(ends) || !file->open(output_path))) {
             console.print("Cannot open file: [%s]\n", output_path);
             input->close();
             result.problem_lines = 1;
@@ -247,11 +258,14 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     // incomplete, and the run must not look like a success.
     // A reader has said why itself.
     const bool read_failed = by_reader ? !mesh->reader().read_to_end() : input->failed() || binary->failed();
+    // The counted facets are converted; what follows them is a problem of the file.
+    const bool data_after = !read_failed && binary->data_after_records();
     result.format = by_reader ? mesh->reader().format_name() : binary->is_open() ? "stl-binary" : "stl-ascii";
     if (ends.kind.gzip) result.format += ".gz";
     if (by_reader) result.unit = mesh->reader().unit();
     binary->close();
     if (read_failed && !by_reader) console.print("Cannot read file: [%s]\n", input_path);
+    if (data_after) console.print("Data after the last record: [%s]\n", input_path);
     if (stl_output) {
         write_stl_trailer(*file, solid_name(input_path));
     } else if (writes_file) {
@@ -261,12 +275,16 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     input->close();
     console.print("File closed: [%s]\n", input_path);
     if (writes_file) {
-        file->close();
+        if (read_failed && !ends.keeps_output_read_in_part) {
+            file->discard();
+        } else {
+            file->close();
+        }
         report_write_failure();
         console.print("File closed: [%s]\n", output_path);
     }
     console.print("nfacet = %d\n", loop.nfacet);
-    result.status = write_failure_reported || read_failed ? 0 : loop.status;
+    result.status = write_failure_reported || read_failed || data_after ? 0 : loop.status;
     result.nfacet = loop.nfacet;
     result.read_whole = !read_failed;
     // Open and close lines of the input and of a file written, and the

@@ -45,11 +45,17 @@ struct StlConversion {
     // The format of the input, and whether it is gzip-compressed: STL
     // (ASCII or binary, told by the file) unless the caller names another.
     InputKind kind{MeshFormat::kStl, false};
+    // An output file replaces the old one only when the conversion has
+    // finished and every write succeeded; an input that cannot be read to its
+    // end also keeps the old one, unless this is set (the legacy form, which
+    // puts in place what it read).
+    bool keeps_output_read_in_part = false;
 };
 
 // What a conversion ends with.
 struct ConversionResult {
-    // 1 on success; 0 when a file cannot be opened, read or written or the
+    // 1 on success; 0 when a file cannot be opened, read or written, when
+    // binary standard input holds data after its counted records, or when the
     // last status-setting line reported a problem.
     int status = 0;
     int nfacet = 0;

@@ -8,7 +8,11 @@
 #include "platform/text_output.h"
 
 int main(int argc, char** argv) {
+    // Before any file is opened, so that none takes the number of a closed standard stream.
+    trimora::prepare_standard_streams();
     trimora::prepare_console();
+    // An interrupted run leaves every output as it was.
+    trimora::handle_interruptions();
     const std::vector<std::string> arguments = trimora::command_line_arguments(argc, argv);
     std::vector<const char*> args;
     for (const std::string& argument : arguments) args.push_back(argument.c_str());

@@ -17,7 +17,9 @@ public:
     virtual bool flush() { return true; }
 };
 
-// An open stream, which this object does not own or close.
+// An open stream, which this object does not own or close. A failed write
+// to standard output or standard error is remembered with its reason, for
+// write_problem().
 class StreamSink final : public ByteSink {
 public:
     explicit StreamSink(std::FILE* stream) : stream_(stream) {}
@@ -41,5 +43,10 @@ public:
 private:
     std::string& text_;
 };
+
+// Why the console stream (standard output or standard error) could not be
+// written: the system's text for the first failure, or for a stream closed
+// at start; empty when it took every byte. Flushes it first.
+std::string write_problem(std::FILE* stream);
 
 }  // namespace trimora

@@ -5,10 +5,12 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 
 #include "platform/argument_split.h"
+#include "platform/replacing_file.h"
 #include "platform/utf16.h"
 
 // The C runtime's start-up must not expand wildcards: the command line is split here, as it is.
@@ -54,6 +56,37 @@ std::vector<std::string> command_line_arguments(int, char**) {
     return split_command_line(narrow(GetCommandLineW()));
 }
 
+namespace {
+
+bool closed_at_start[3] = {false, false, false};
+
+}  // namespace
+
+void prepare_standard_streams() {
+    // A process started without one of its standard handles has no file behind that
+    // descriptor, and the runtime may have left its stream with none (-2).
+    std::FILE* const streams[3] = {stdin, stdout, stderr};
+    for (int descriptor = 0; descriptor < 3; ++descriptor) {
+        if (_get_osfhandle(descriptor) >= 0) continue;
+        closed_at_start[descriptor] = true;
+        std::FILE* stream = std::freopen("NUL", descriptor == 0 ? "rb" : "wb", streams[descriptor]);
+        // The number too: a file opened later must not take it.
+        if (stream != nullptr && _fileno(stream) != descriptor) _dup2(_fileno(stream), descriptor);
+    }
+}
+
+bool standard_stream_closed_at_start(std::FILE* stream) {
+    return (stream == stdin && closed_at_start[0]) || (stream == stdout && closed_at_start[1]) ||
+           (stream == stderr && closed_at_start[2]);
+}
+
+int last_write_error() {
+    // The runtime calls a pipe whose reader is gone an invalid argument.
+    const DWORD error = GetLastError();
+    if (errno == EINVAL && (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE)) return EPIPE;
+    return errno;
+}
+
 void prepare_console() {
     // The tool writes its own CR LF; text mode would add another CR.
     _setmode(_fileno(stdin), _O_BINARY);
@@ -89,22 +122,160 @@ bool local_time(std::time_t moment, std::tm& fields) { return localtime_s(&field
 
 bool shell_expands_wildcards() { return false; }
 
-bool same_existing_file(const char* first, const char* second) {
-    // A hard link has its own name but the volume's one file index.
-    BY_HANDLE_FILE_INFORMATION info[2] = {};
-    const char* names[2] = {first, second};
-    for (int i = 0; i < 2; ++i) {
-        if (is_windows_device_path(names[i])) return false;
-        const HANDLE file = CreateFileW(wide(names[i]).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        const BOOL known = GetFileInformationByHandle(file, &info[i]);
-        CloseHandle(file);
-        if (!known) return false;
-    }
-    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
-           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+namespace {
+
+// A hard link has its own name but the volume's one file index.
+FileId id_of_handle(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {};
+    return {info.dwVolumeSerialNumber,
+            static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true};
 }
+
+}  // namespace
+
+FileId file_id_of(const char* name) {
+    if (is_windows_device_path(name)) return {};
+    const HANDLE file = CreateFileW(wide(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    const FileId id = id_of_handle(file);
+    CloseHandle(file);
+    return id;
+}
+
+FileId file_id_of_stream(std::FILE* stream) {
+    const int descriptor = _fileno(stream);
+    // -1 and -2 stand for no handle; -2 as a handle would be the current thread.
+    const intptr_t handle = descriptor < 0 ? -1 : _get_osfhandle(descriptor);
+    return handle < 0 ? FileId{} : id_of_handle(reinterpret_cast<HANDLE>(handle));
+}
+
+std::string file_name_key(const char* name) {
+    const std::filesystem::path path = path_from_utf8(name);
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::weakly_canonical(path, error);
+    if (error) full = std::filesystem::absolute(path, error);
+    if (error) full = path;
+    // File names ignore case: one key for every spelling, folded as the system folds names.
+    std::wstring text = full.lexically_normal().wstring();
+    const int size = static_cast<int>(text.size());
+    if (size > 0) {
+        std::wstring upper(text.size(), L'\0');
+        if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, text.c_str(), size, upper.data(), size,
+                          nullptr, nullptr, 0) == size)
+            text = upper;
+    }
+    return narrow(text.c_str());
+}
+
+namespace {
+
+// The final path of an existing link (\\?\ form), or empty when it leads nowhere.
+std::wstring link_target(const std::wstring& link) {
+    const HANDLE file = CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
+    if (length >= target.size()) {
+        target.resize(length);
+        length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
+    }
+    CloseHandle(file);
+    if (length == 0 || length >= target.size()) return {};
+    target.resize(length);
+    return target;
+}
+
+}  // namespace
+
+bool find_output_place(const char* name, OutputPlace& place) {
+    place = OutputPlace{};
+    place.target = name;
+    // A device is refused when opened by its name, as it always was.
+    if (is_windows_device_path(name)) {
+        place.replaced = false;
+        return true;
+    }
+    std::wstring target = wide(name);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        // A symbolic link: its target is replaced. One that leads nowhere is opened by its name.
+        target = link_target(target);
+        if (target.empty()) {
+            place.replaced = false;
+            return true;
+        }
+        place.target = narrow(target.c_str());
+        attributes = GetFileAttributesW(target.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        place.replaced = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return true;
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        place.replaced = false;
+        return true;
+    }
+    place.exists = true;
+    // Renaming over a file needs no right to write it; a read-only file, or
+    // one that another program holds, would refuse to be opened for writing.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+    const HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+std::FILE* create_new_file(const NativeChar* name, bool& name_taken) {
+    // Shared for deletion, so that an interruption can remove it while it is open.
+    const HANDLE file = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        name_taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        return nullptr;
+    }
+    name_taken = false;
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY | _O_BINARY);
+    if (descriptor < 0) {
+        CloseHandle(file);
+        DeleteFileW(name);
+        return nullptr;
+    }
+    std::FILE* stream = _fdopen(descriptor, "wb");
+    if (stream == nullptr) {
+        _close(descriptor);
+        DeleteFileW(name);
+    }
+    return stream;
+}
+
+// Windows files have no permission bits; the read-only attribute is refused before.
+bool set_permissions(std::FILE*, unsigned) { return true; }
+
+bool rename_over(const NativeChar* from, const NativeChar* to) {
+    return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool remove_file(const NativeChar* name) { return DeleteFileW(name) != 0; }
+
+namespace {
+
+BOOL WINAPI on_console_event(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    remove_pending_files();
+    // The next handler, the system's own, ends the process with STATUS_CONTROL_C_EXIT.
+    return FALSE;
+}
+
+}  // namespace
+
+void handle_interruptions() { SetConsoleCtrlHandler(on_console_event, TRUE); }
 
 }  // namespace trimora

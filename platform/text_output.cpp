@@ -12,21 +12,25 @@ TextOutput::TextOutput(std::FILE* stream)
     : stream_sink_(std::make_unique<StreamSink>(stream)), sink_(stream_sink_.get()) {}
 
 TextOutput::~TextOutput() {
-    // A failed allocation of the file's worker has already ended the run.
+    // A file never closed is one whose run ended early: it is not put in place.
+    // A failed allocation of the file's worker has already ended that run.
     try {
-        close();
+        if (file_.is_open()) {
+            discard();
+        } else {
+            close();
+        }
     } catch (const std::bad_alloc&) {
     }
 }
 
 bool TextOutput::open(const char* path) {
     close();
-    std::FILE* file = open_file(path, "wb");
-    if (file == nullptr) return false;
+    if (!file_.open(path)) return false;
+    std::FILE* file = file_.stream();
     // Whole buffers go to the system at once; the stream's own buffer would
     // only copy them again.
     std::setvbuf(file, nullptr, _IONBF, 0);
-    owned_file_ = file;
     stream_sink_ = std::make_unique<StreamSink>(file);
     sink_ = stream_sink_.get();
     records_ = std::make_unique<RecordWriter>(*sink_, kBufferSize);
@@ -43,14 +47,35 @@ bool TextOutput::close() {
         if (!records_->finish()) failed_ = true;
         records_.reset();
     }
-    if (owned_file_ != nullptr) {
-        if (std::fclose(owned_file_) != 0) failed_ = true;
-        owned_file_ = nullptr;
+    if (file_.is_open()) {
+        // Replaced whole or not at all: after a failed write the old file stays.
+        if (failed_) {
+            file_.discard();
+        } else if (!file_.commit()) {
+            failed_ = true;
+        }
         sink_ = nullptr;
         stream_sink_.reset();
     }
     buffer_ = first_;
     return !failed_;
+}
+
+void TextOutput::discard() {
+    if (!file_.is_open()) {
+        close();
+        return;
+    }
+    // What is still buffered is dropped; what the worker writes is waited for.
+    used_ = 0;
+    if (records_) {
+        static_cast<void>(records_->finish());  // the file goes whatever it holds
+        records_.reset();
+    }
+    file_.discard();
+    sink_ = nullptr;
+    stream_sink_.reset();
+    buffer_ = first_;
 }
 
 void TextOutput::hand_over(bool last) {

@@ -10,6 +10,7 @@
 #include "platform/checked_format.h"
 #include "platform/format_lf.h"
 #include "platform/point_records.h"
+#include "platform/replacing_file.h"
 
 namespace trimora {
 
@@ -18,7 +19,9 @@ namespace trimora {
 // the LF to CR LF translation is done here. A failed write is remembered, and
 // nothing more is written after it, so that the caller can report it once.
 // A file opened here finishes its point lines on a worker (RecordWriter);
-// every other output is written directly.
+// every other output is written directly. A file opened here replaces the
+// old one whole (ReplacingFile), and only when it is closed without a
+// failure: until then, and when it is discarded, the old file stays as it was.
 class TextOutput {
 public:
     TextOutput() = default;
@@ -26,15 +29,20 @@ public:
     explicit TextOutput(std::FILE* stream);
     // Writes to the sink, which must outlive this object.
     explicit TextOutput(ByteSink& sink) : sink_(&sink) {}
+    // Discards a file opened here and not closed; flushes any other output.
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;
     TextOutput& operator=(const TextOutput&) = delete;
 
-    // Creates or replaces the file; false when it cannot be opened.
+    // Starts the file that will replace path; false when it cannot be made.
     bool open(const char* path);
-    // Flushes and, for a file opened here, closes it; false when any write or
-    // the close failed.
+    // Flushes and, for a file opened here, closes it and puts it in place of
+    // the old one, or discards it after a failed write; false when any write,
+    // the close or the replacement failed.
     bool close();
+    // For a file opened here, stops writing and removes what was written: the
+    // old file keeps what it held. Any other output is flushed, as by close().
+    void discard();
     // Hands the buffered bytes to the sink; false when a write failed.
     bool flush();
     bool failed() const { return failed_ || (records_ && records_->failed()); }
@@ -91,7 +99,7 @@ private:
     static constexpr int kBufferSize = 1 << 17;
     std::unique_ptr<StreamSink> stream_sink_;
     ByteSink* sink_ = nullptr;
-    std::FILE* owned_file_ = nullptr;
+    ReplacingFile file_;
     std::unique_ptr<RecordWriter> records_;
     bool failed_ = false;
     long lines_ = 0;

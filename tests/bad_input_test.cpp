@@ -1,12 +1,17 @@
 // Bad inputs end to end: exact console lines, the output file, and no other file touched.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -126,6 +131,14 @@ TEST(BadInput, OutputThatIsADirectory) {
     EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
 }
 
+TEST(BadInput, OutputThatIsALinkToItself_NeedsSymlinks) {
+    TempDir dir;
+    write_file(dir / "in.stl", kTriangle);
+    if (!make_symlink("in.kpf", dir / "in.kpf")) GTEST_SKIP() << "no symbolic links here";
+    const ToolRun run = run_touching(dir, {"in"});
+    EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
+}
+
 TEST(BadInput, OutputThroughALinkIntoAMissingFolder_NeedsSymlinks) {
     TempDir dir;
     write_file(dir / "in.stl", kTriangle);
@@ -170,6 +183,168 @@ TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError_NeedsProcSelfMem) {
     EXPECT_EQ(info.console, "");
     EXPECT_EQ(info.errors, crlf(kBanner + "File open: [in.stl]\nCannot read file: [in.stl]\n"
                                           "File closed: [in.stl]\nnfacet = 0\n" + kErrorBanner));
+}
+
+// ---- Outputs replaced whole or not at all ----
+
+// The number of temporary files in the folder (".NAME.trimora-XXXXXX.tmp") that hold bytes.
+std::size_t temporary_files_written(const fs::path& dir) {
+    std::size_t count = 0;
+    for (const fs::directory_entry& item : fs::directory_iterator(dir)) {
+        const std::string name = utf8(item.path().filename());
+        std::error_code error;
+        if (name.starts_with(".") && name.find(".trimora-") != std::string::npos && name.ends_with(".tmp") &&
+            fs::file_size(item.path(), error) > 0 && !error)
+            ++count;
+    }
+    return count;
+}
+
+struct InterruptionCase {
+    const char* what;
+    std::vector<std::string> args;
+    bool standard_input;             // the test feeds standard input
+    std::vector<std::string> fifos;  // and these named pipes, in the order the tool opens them
+    int signal_number;
+    std::vector<std::string> outputs;  // good outputs from before, which must survive
+};
+
+TEST(BadInput, InterruptionLeavesEveryOldOutputAsItWas) {
+    const InterruptionCase cases[] = {
+        {"legacy form, SIGTERM", {"in"}, false, {"in.stl"}, 15, {"in.kpf"}},
+        {"standard input, SIGINT", {"-q", "-o", "out.kpf", "-"}, true, {}, 2, {"out.kpf"}},
+        {"two jobs writing at once, SIGHUP", {"-q", "-j", "2", "a.stl", "b.stl"}, false, {"a.stl", "b.stl"}, 1,
+         {"a.kpf", "b.kpf"}},
+    };
+    std::string chunk;
+    while (chunk.size() < (64u << 10)) chunk += kTriangle;
+    for (const InterruptionCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        for (const std::string& fifo : c.fifos) {
+            if (!make_fifo(dir / fifo)) GTEST_SKIP() << "no named pipes here to feed a run slowly";
+        }
+        for (const std::string& output : c.outputs) write_file(dir / output, crlf(header(output) + kTextFacet + trailer(1)));
+        const Snapshot before = snapshot(dir.path());
+        BackgroundRun run(dir.path(), c.args);
+        if (!run.started()) GTEST_SKIP() << "no signals to send to a run here (Windows console events need a shared console)";
+        std::vector<int> feeds;
+        if (c.standard_input) feeds.push_back(0);
+        for (const std::string& fifo : c.fifos) feeds.push_back(run.open_fifo(dir / fifo));
+        for (int feed : feeds) ASSERT_GE(feed, 0) << "the tool never opened its input";
+        // Fed and held: every output has begun, and the tool waits for more input.
+        for (int round = 0; temporary_files_written(dir.path()) < c.outputs.size(); ++round) {
+            ASSERT_LT(round, 1000) << "the outputs never began";
+            for (int feed : feeds) ASSERT_TRUE(run.feed(feed, chunk));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        run.interrupt(c.signal_number);
+        EXPECT_EQ(run.wait(), 128 + c.signal_number);
+        expect_unchanged_except(before, snapshot(dir.path()));
+    }
+}
+
+TEST(BadInput, FullDiskKeepsTheOldOutput) {
+    // A file-size limit makes a write fail as a full disk does, without privileges.
+    if (tool_shell_command().empty()) GTEST_SKIP() << "no POSIX shell to set a file-size limit";
+    std::string stl;
+    for (int i = 0; i < 3000; ++i) stl += kTriangle;
+    const std::string old = crlf(header("in.stl") + kTextFacet + trailer(1));
+    // Each command line and its exit status.
+    const std::pair<const char*, int> runs[] = {{"in", 0}, {"-q in.stl", 1}, {"-j 1 -q in.stl -o in.kpf", 1}};
+    for (const auto& [arguments, status] : runs) {
+        SCOPED_TRACE(arguments);
+        TempDir dir;
+        const TempDir console_dir;
+        write_file(dir / "in.stl", stl);
+        write_file(dir / "in.kpf", old);
+        const Snapshot before = snapshot(dir.path());
+        // 128 blocks of 512 bytes: the first buffer of the output already passes the limit.
+        const std::string command = "(cd '" + dir.path().string() + "' && ulimit -f 128 && exec " +
+                                    tool_shell_command() + " " + arguments + " > '" +
+                                    (console_dir / "console").string() + "'); echo $? > '" +
+                                    (console_dir / "status").string() + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        EXPECT_EQ(read_file(console_dir / "status"), std::to_string(status) + "\n");
+        expect_unchanged_except(before, snapshot(dir.path()));
+        const std::string console = read_file(console_dir / "console");
+        const std::string message = crlf("Cannot write file: [in.kpf]\n");
+        const std::size_t first = console.find(message);
+        ASSERT_NE(first, std::string::npos) << console;
+        EXPECT_EQ(console.find(message, first + 1), std::string::npos);
+        EXPECT_TRUE(console.ends_with(crlf("File closed: [in.kpf]\nnfacet = 3000\n" + kErrorBanner))) << console;
+    }
+}
+
+TEST(BadInput, ReplacedOutputKeepsItsPermissions) {
+    TempDir dir;
+    write_file(dir / "in.stl", kTriangle);
+    write_file(dir / "in.kpf", "earlier output");
+    const fs::perms kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(dir / "in.kpf", kept);
+    const fs::perms before = fs::status(dir / "in.kpf").permissions();
+    const ToolRun run = run_touching(dir, {"in"}, {"in.kpf"});
+    EXPECT_EQ(run.console, console(kTextLine, "in", "", 1, false));
+    EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + kTextFacet + trailer(1)));
+    EXPECT_EQ(fs::status(dir / "in.kpf").permissions(), before);
+    // A new output has the permissions of any new file of this user.
+    const TempDir other;
+    write_file(other / "probe", "");
+    fs::remove(dir / "in.kpf");
+    run_touching(dir, {"in"}, {"in.kpf"});
+    EXPECT_EQ(fs::status(dir / "in.kpf").permissions(), fs::status(other / "probe").permissions());
+}
+
+TEST(BadInput, ReadOnlyOutputIsRefusedAndKept) {
+    TempDir dir;
+    write_file(dir / "in.stl", kTriangle);
+    write_file(dir / "in.kpf", "earlier output");
+    const fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(dir / "in.kpf", read_only);
+    const bool writable = std::ofstream(dir / "in.kpf", std::ios::app).is_open();
+    if (!writable) {
+        const ToolRun run = run_touching(dir, {"in"});
+        EXPECT_EQ(run.console, refused("File open: [in.stl]\nCannot open file: [in.kpf]\n"));
+    }
+    fs::permissions(dir / "in.kpf", fs::perms::owner_write, fs::perm_options::add);
+    if (writable) GTEST_SKIP() << "this user may write a read-only file";
+}
+
+TEST(BadInput, OutputThatIsALinkHasItsTargetReplaced) {
+    // The target exists, or is yet to be made in a folder that exists.
+    for (const char* target : {"real/out.kpf", "real/new.kpf"}) {
+        SCOPED_TRACE(target);
+        TempDir dir;
+        write_file(dir / "in.stl", kTriangle);
+        fs::create_directory(dir / "real");
+        write_file(dir / "real/out.kpf", "earlier output");
+        if (!make_symlink(target, dir / "in.kpf")) GTEST_SKIP() << "no symbolic links here";
+        const ToolRun run = run_touching(dir, {"in"}, {target});
+        EXPECT_EQ(run.console, console(kTextLine, "in", "", 1, false));
+        EXPECT_EQ(mask_date(read_file(dir / target)), crlf(header("in.stl") + kTextFacet + trailer(1)));
+    }
+}
+
+// ---- Standard streams ----
+
+TEST(BadInput, LegacyRunWithAConsoleThatCannotBeWrittenConvertsAndExitsZero) {
+    const std::pair<const char*, StreamEnds> ends[] = {
+        {"all closed", {StreamEnd::kClosed, StreamEnd::kClosed, StreamEnd::kClosed}},
+        {"full", {StreamEnd::kFile, StreamEnd::kFull, StreamEnd::kFull}},
+        {"reader gone", {StreamEnd::kFile, StreamEnd::kGoneReader, StreamEnd::kGoneReader}},
+    };
+    for (const auto& [what, end] : ends) {
+        SCOPED_TRACE(what);
+        TempDir dir;
+        write_file(dir / "in.stl", kTriangle);
+        const Snapshot before = snapshot(dir.path());
+        const std::optional<ToolRun> run = run_tool_connected(dir.path(), {"in"}, end);
+        if (!run) continue;  // no full device here
+        EXPECT_EQ(run->exit_code, 0);
+        // No console line lands in the output, whatever number its file gets.
+        expect_unchanged_except(before, snapshot(dir.path()), {"in.kpf"});
+        EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + kTextFacet + trailer(1)));
+    }
 }
 
 // ---- An output that is the input ----

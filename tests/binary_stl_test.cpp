@@ -156,6 +156,43 @@ TEST(BinaryStlInput, RecordsEndingBeforeTheCountAreAFailure) {
     EXPECT_FALSE(input.failed());
 }
 
+// A stream has no size: after its counted records it may hold less than one
+// record more, as a binary file may, and no more.
+TEST(BinaryStlInput, DataAfterTheRecordsOfAStream) {
+    const std::pair<std::string, bool> tails[] = {{"", false},
+                                                  {"\n", false},
+                                                  {std::string(49, 'x'), false},
+                                                  {std::string(50, 'x'), true},
+                                                  {std::string(51, '\0'), true},
+                                                  {std::string(120000, '\0'), true}};
+    for (const auto& [tail, more] : tails) {
+        const std::string bytes = binary_stl("solid m", numbered_facets(3), tail);
+        std::FILE* stream = std::tmpfile();
+        ASSERT_NE(stream, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), stream);
+        std::rewind(stream);
+        unsigned char prefix[kBinaryPrefixSize];
+        ASSERT_EQ(std::fread(prefix, 1, sizeof prefix, stream), sizeof prefix);
+        BinaryStlInput input;
+        input.attach(stream, prefix);
+        EXPECT_FALSE(input.data_after_records()) << "before the records are read";
+        int read = 0;
+        while (input.read_record() != nullptr) ++read;
+        EXPECT_EQ(read, 3);
+        EXPECT_EQ(input.data_after_records(), more) << tail.size();
+        input.close();
+        static_cast<void>(std::fclose(stream));  // only read from
+    }
+    // A file's size already allows less than one record more.
+    TempDir dir;
+    write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(3), std::string(49, 'x')));
+    BinaryStlInput input;
+    ASSERT_TRUE(input.open((dir / "m.stl").string().c_str()));
+    while (input.read_record() != nullptr) {
+    }
+    EXPECT_FALSE(input.data_after_records());
+}
+
 TEST(BinaryStlInput, OtherFilesAreLeftToTheTextReader) {
     const std::string one_record = binary_stl("x", numbered_facets(1));
     const std::pair<const char*, std::string> cases[] = {

@@ -23,7 +23,9 @@ messages=(
   "Unexpected code word [" "Unexpected default case [" "Too many vertices at line"
   "Wrong number of vertices [" "Line list overflow: [5000]" "Cannot write file: ["
   "*****  An error has occurred  *****" "output_code = TEXT [2]" "output_code = NUMBER [1]"
-  "output_code = WIRE [3]" "output_code = NULL [0]"
+  "output_code = WIRE [3]" "output_code = NULL [0]" "Data after the last record: ["
+  "Output already written in this run: [" "Output is an input of this run: ["
+  "trimora: cannot write the console: "
 )
 for message in "${messages[@]}"; do
   grep -qF -- "$message" <<<"$text" || { echo "FAIL: the message '$message' is not explained" >&2; exit 1; }

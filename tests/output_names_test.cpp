@@ -1,12 +1,10 @@
-// Output names: the last extension replaced, and one identity for one file.
+// Output names: the last extension replaced.
 #include "cli/output_names.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
-
-#include "run_tool.h"
 
 namespace trimora {
 namespace {
@@ -29,15 +27,6 @@ TEST(OutputNames, ReplaceTheLastExtensionOnly) {
     }
     // No 127-character cut.
     EXPECT_EQ(replace_last_extension(std::string(300, 'n') + ".stl"), std::string(300, 'n') + ".kpf");
-}
-
-TEST(OutputNames, OneFileHasOneIdentityWhateverItsName) {
-    testing::TempDir dir;
-    testing::write_file(dir / "a.kpf", "");
-    const std::string base = dir.path().string();
-    EXPECT_EQ(file_identity(base + "/a.kpf"), file_identity(base + "/./a.kpf"));
-    EXPECT_EQ(file_identity(base + "/new.kpf"), file_identity(base + "/x/../new.kpf"));
-    EXPECT_NE(file_identity(base + "/a.kpf"), file_identity(base + "/b.kpf"));
 }
 
 }  // namespace

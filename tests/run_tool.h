@@ -38,6 +38,21 @@ ToolRun run_tool(const std::filesystem::path& dir, const std::vector<std::string
 ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std::string>& args,
                          const std::filesystem::path& standard_input = {});
 
+// What a standard stream of the tool is connected to: a file (as run_tool_streams does),
+// nothing (closed), the full device, or a pipe whose reader is gone.
+enum class StreamEnd { kFile, kClosed, kFull, kGoneReader };
+struct StreamEnds {
+    StreamEnd input = StreamEnd::kFile;
+    StreamEnd output = StreamEnd::kFile;
+    StreamEnd error = StreamEnd::kFile;
+};
+
+// As run_tool_streams, with each standard stream connected as given; empty where the system
+// has no such end (the full device on Windows).
+std::optional<ToolRun> run_tool_connected(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                                          const StreamEnds& ends,
+                                          const std::filesystem::path& standard_input = {});
+
 // The quoted command that starts the built tool from a POSIX shell (through the emulator of a
 // cross build); empty where the tests have no such shell (Windows).
 std::string tool_shell_command();
@@ -54,6 +69,35 @@ std::optional<ToolRun> run_tool_command_line(const std::filesystem::path& dir, c
 // Sets a variable of the test's environment, which the tool's runs inherit;
 // null removes it.
 void set_environment_variable(const char* name, const char* value);
+
+// A run of the built tool that goes on while the test feeds its inputs and interrupts it: its
+// standard input is a pipe the test writes to; its standard output and error are thrown away.
+// Where the tests cannot start one (Windows), started() is false.
+class BackgroundRun {
+public:
+    BackgroundRun(const std::filesystem::path& dir, const std::vector<std::string>& args);
+    // Ends a run still going (SIGKILL) and waits for it.
+    ~BackgroundRun();
+    BackgroundRun(const BackgroundRun&) = delete;
+    BackgroundRun& operator=(const BackgroundRun&) = delete;
+    bool started() const { return process_ > 0; }
+    // Opens the FIFO for writing once the tool opens it for reading (within a
+    // minute); returns its feed, or -1. Feed 0 is the standard input.
+    int open_fifo(const std::filesystem::path& fifo);
+    // Writes the bytes to the feed; false when the tool no longer reads it.
+    bool feed(int which, const std::string& bytes);
+    // Sends the signal of that number (SIGINT 2, SIGTERM 15, SIGHUP 1).
+    void interrupt(int signal_number);
+    // Waits for the end: the exit status as a shell tells it, 128 + N after signal N.
+    int wait();
+
+private:
+    long process_ = -1;
+    std::vector<int> feeds_;
+};
+
+// Makes a FIFO (a named pipe); false where the system has none (Windows).
+bool make_fifo(const std::filesystem::path& path);
 
 // The UTF-8 text of a path, whatever the system's own encoding of names.
 std::string utf8(const std::filesystem::path& path);

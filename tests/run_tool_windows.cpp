@@ -28,18 +28,37 @@ HANDLE open_inherited(const std::filesystem::path& path, bool write) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// The write end of a pipe whose reader is gone, inherited.
+HANDLE gone_reader() {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE read_end = nullptr;
+    HANDLE write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return INVALID_HANDLE_VALUE;
+    CloseHandle(read_end);
+    return write_end;
+}
+
+// The handle a stream of the child is connected to: the given file, none (closed), or a pipe
+// whose reader is gone. A file end with no path is none for standard input.
+HANDLE connected(StreamEnd end, const std::filesystem::path& path, bool write) {
+    if (end == StreamEnd::kClosed || (end == StreamEnd::kFile && path.empty())) return INVALID_HANDLE_VALUE;
+    if (end == StreamEnd::kGoneReader) return gone_reader();
+    return open_inherited(path, write);
+}
+
 // Runs the tool with its whole command line; standard error goes with standard
 // output unless errors_path is given, standard input comes from input_path
-// when it names a file.
+// when it names a file; each stream is connected as ends say.
 ToolRun run_command(const std::filesystem::path& dir, const std::string& arguments,
                     const std::filesystem::path& errors_path,
-                    const std::filesystem::path& input_path) {
+                    const std::filesystem::path& input_path, const StreamEnds& ends = {}) {
     const std::filesystem::path console_path = dir / ".console";
     std::wstring command = wide(quote_argument(TRIMORA_EXE) + arguments);
-    const HANDLE out = open_inherited(console_path, true);
-    if (out == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create the console file");
-    const HANDLE err = errors_path.empty() ? out : open_inherited(errors_path, true);
-    const HANDLE in = input_path.empty() ? INVALID_HANDLE_VALUE : open_inherited(input_path, false);
+    const HANDLE out = connected(ends.output, console_path, true);
+    if (out == INVALID_HANDLE_VALUE && ends.output == StreamEnd::kFile)
+        throw std::runtime_error("cannot create the console file");
+    const HANDLE err = errors_path.empty() ? out : connected(ends.error, errors_path, true);
+    const HANDLE in = connected(ends.input, input_path, false);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -50,7 +69,7 @@ ToolRun run_command(const std::filesystem::path& dir, const std::string& argumen
     const std::wstring exe = wide(TRIMORA_EXE);
     const BOOL started = CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         dir.wstring().c_str(), &startup, &process);
-    CloseHandle(out);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
     if (err != out && err != INVALID_HANDLE_VALUE) CloseHandle(err);
     if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
     if (!started) throw std::runtime_error("cannot start the tool");
@@ -93,9 +112,27 @@ ToolRun run_tool_streams(const std::filesystem::path& dir, const std::vector<std
     return run_command(dir, quoted_line(args), dir / ".errors", standard_input);
 }
 
+std::optional<ToolRun> run_tool_connected(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                                          const StreamEnds& ends, const std::filesystem::path& standard_input) {
+    // Windows has no full device.
+    if (ends.input == StreamEnd::kFull || ends.output == StreamEnd::kFull || ends.error == StreamEnd::kFull)
+        return std::nullopt;
+    return run_command(dir, quoted_line(args), dir / ".errors", standard_input, ends);
+}
+
 std::string tool_shell_command() { return ""; }
 
 int run_shell(const std::filesystem::path&, const std::string&) { return -1; }
+
+// Console control events reach only processes of the test's own console: these runs are POSIX only.
+BackgroundRun::BackgroundRun(const std::filesystem::path&, const std::vector<std::string>&) {}
+BackgroundRun::~BackgroundRun() {}
+int BackgroundRun::open_fifo(const std::filesystem::path&) { return -1; }
+bool BackgroundRun::feed(int, const std::string&) { return false; }
+void BackgroundRun::interrupt(int) {}
+int BackgroundRun::wait() { return -1; }
+
+bool make_fifo(const std::filesystem::path&) { return false; }
 
 bool device_names_reserved() { return true; }
 

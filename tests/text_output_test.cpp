@@ -88,6 +88,35 @@ TEST(TextOutput, FullDeviceFailsTheClose_NeedsDevFull) {
     EXPECT_TRUE(out.failed());
 }
 
+// The file replaces the old one only when it is closed after every write succeeded.
+TEST(TextOutput, OnlyAClosedFileReplacesTheOldOne) {
+    testing::TempDir dir;
+    const std::string path = testing::utf8(dir / "out");
+    testing::write_file(dir / "out", "old");
+    {
+        TextOutput out;
+        ASSERT_TRUE(out.open(path.c_str()));
+        for (int i = 0; i < 100000; ++i) out.print("plot %lf %lf %lf\n", i * 0.5, -i * 1.0, 1e6);
+        out.discard();
+        EXPECT_FALSE(out.failed());
+    }
+    {
+        TextOutput out;
+        ASSERT_TRUE(out.open(path.c_str()));
+        out.write("never closed\n");
+    }
+    EXPECT_EQ(testing::read_file(dir / "out"), "old");
+    TextOutput out;
+    ASSERT_TRUE(out.open(path.c_str()));
+    out.write("new\n");
+    EXPECT_EQ(testing::read_file(dir / "out"), "old");
+    EXPECT_TRUE(out.close());
+    EXPECT_EQ(testing::read_file(dir / "out"), "new\r\n");
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(files, 1u);
+}
+
 TEST(TextOutput, DirectoryDoesNotOpen) {
     testing::TempDir dir;
     TextOutput out;

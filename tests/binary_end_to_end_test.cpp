@@ -1,7 +1,10 @@
-// Runs the built tool on binary STL files made here and compares them with their ASCII twins.
+// Runs the built tool on binary STL files made here and compares them with their ASCII twins,
+// and on the same facets in every other mesh format, and round trips through KPF and STL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <random>
@@ -10,6 +13,8 @@
 #include <vector>
 
 #include "case_names.h"
+#include "compressed_files.h"
+#include "mesh_files.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -222,6 +227,128 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"83_bytes", binary_stl("short", {}).substr(0, 83),
                  "Unknown code word [short] on line 1"}),
     CaseName());
+
+// The output with each name of the input (path, file name, stem) as NAME and the date masked:
+// what is left is the same for the same facets, whatever file they came from.
+std::string anonymous(const std::string& output, const std::string& stem) {
+    std::string text = mask_date(output);
+    std::size_t at;
+    while ((at = text.find(stem)) != std::string::npos) {
+        std::size_t start = at;
+        while (start > 0 && text[start - 1] != ' ' && text[start - 1] != '\n') --start;
+        std::size_t end = at + stem.size();
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+        text.replace(start, end - start, "NAME");
+    }
+    return text;
+}
+
+// Small files of the shared corpus, or none when it is absent.
+std::vector<fs::path> small_corpus_files(const char* folder) {
+    std::vector<fs::path> files;
+    const fs::path corpus = corpus_dir();
+    if (corpus.empty()) return files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(corpus / folder)) {
+        if (entry.is_regular_file() && entry.file_size() <= 600000) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+struct MeshWriting {
+    const char* stem;  // file name before the extension
+    const char* extension;
+    bool polygons;
+    std::string (*write)(const IndexedMesh&);
+};
+
+const MeshWriting kMeshWritings[] = {
+    {"mesh_obj", ".obj", true, [](const IndexedMesh& m) { return obj_text(m, {}); }},
+    {"mesh_relative", ".OBJ", true, [](const IndexedMesh& m) { return obj_text(m, {true, true}); }},
+    {"mesh_off", ".off", true, [](const IndexedMesh& m) { return off_text(m, "OFF"); }},
+    {"mesh_coff", ".off", true, [](const IndexedMesh& m) { return off_text(m, "COFF"); }},
+    {"mesh_ascii", ".ply", true, [](const IndexedMesh& m) { return ply_file(m, {PlyEncoding::kAscii, true}); }},
+    {"mesh_little", ".ply", true, [](const IndexedMesh& m) { return ply_file(m, {PlyEncoding::kLittleEndian}); }},
+    {"mesh_big", ".ply", true,
+     [](const IndexedMesh& m) { return ply_file(m, {PlyEncoding::kBigEndian, true, "ushort", "uint", true, true}); }},
+    {"mesh_3mf", ".3mf", false, [](const IndexedMesh& m) { return zip_file(package_parts(model_xml(m))); }},
+};
+
+// A torus of quads (polygons for the formats that keep them) and a strip
+// with extreme values: zero of both signs, the smallest and largest floats.
+std::vector<FloatFacet> format_facets() {
+    std::vector<FloatFacet> facets = float_torus(9, 7);
+    const std::vector<FloatFacet> strip = twin_facets(300);
+    facets.insert(facets.end(), strip.begin(), strip.end());
+    return facets;
+}
+
+// Every format, plain and gzipped, converts in every form to the bytes of
+// the binary STL twin whose normals are zero: no format's facet carries a
+// normal, so each gets the one its vertices give, as a zero record does.
+class MeshFormatTwin : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MeshFormatTwin, GivesTheBytesOfTheZeroNormalBinaryTwin) {
+    std::vector<std::pair<std::string, std::vector<FloatFacet>>> meshes = {{"facets made here", format_facets()}};
+    for (const fs::path& path : small_corpus_files("binary")) {
+        meshes.push_back({path.filename().string(), load_binary_stl(path)});
+    }
+    for (auto& [mesh_name, facets] : meshes) {
+        TempDir dir;
+        fs::create_directory(dir / "parts");
+        for (FloatFacet& facet : facets) facet.normal[0] = facet.normal[1] = facet.normal[2] = 0.0f;
+        write_file(dir / "parts/mesh_twin.stl", binary_stl("", facets));
+        const std::vector<Triangle> triangles = triangles_of(facets);
+        std::vector<std::string> stems;
+        for (const MeshWriting& writing : kMeshWritings) {
+            const std::string bytes = writing.write(index_facets(triangles, writing.polygons));
+            write_file(dir / ("parts/" + std::string(writing.stem) + writing.extension), bytes);
+            write_file(dir / ("parts/" + std::string(writing.stem) + "_gz" + writing.extension + ".gz"),
+                       gzip_bytes(bytes, 2));
+            stems.push_back(writing.stem);
+            stems.push_back(std::string(writing.stem) + "_gz");
+        }
+        const ToolRun run = run_tool(dir.path(), {"-q", "-j", "2", "-f", GetParam(), "--ext", "out", "parts"});
+        // No file has a problem; the wire form's line list may overflow, as for the twin.
+        EXPECT_EQ(run.console.find(" in [parts"), std::string::npos) << mesh_name << ": " << run.console;
+        EXPECT_EQ(run.console.find("Cannot"), std::string::npos) << mesh_name << ": " << run.console;
+        const std::string extension = ".out";
+        const std::string twin = anonymous(read_file(dir / ("parts/mesh_twin" + extension)), "mesh_twin");
+        ASSERT_NE(twin, "") << mesh_name;
+        for (const std::string& stem : stems) {
+            const std::string output = anonymous(read_file(dir / ("parts/" + stem + extension)), stem);
+            EXPECT_TRUE(output == twin) << mesh_name << ": " << stem << extension << " differs from its twin";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, MeshFormatTwin, ::testing::Values("text", "numb", "wire", "stl"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return case_name(info.param);
+                         });
+
+// KPF read back gives in the other keyword set the bytes the STL gives, and
+// STL -> KPF -> STL -> KPF gives the first KPF again: normals rounded to six
+// decimals in KPF come back with the same decimals.
+TEST(RoundTrip, KpfToKpfAndStlToKpfToStlToKpf) {
+    std::vector<std::pair<std::string, std::string>> inputs = {{"facets made here", ascii_twin(twin_facets(3000))}};
+    for (const fs::path& path : small_corpus_files("ascii")) inputs.push_back({path.filename().string(), read_file(path)});
+    for (const auto& [name, stl] : inputs) {
+        TempDir dir;
+        write_file(dir / "in.stl", stl);
+        const auto convert_to = [&](const char* form, const char* output, const char* input) {
+            run_tool(dir.path(), {"-q", "-f", form, "-o", output, input});
+            return anonymous(read_file(dir / output), "in");
+        };
+        const std::string text = convert_to("text", "in.kpf", "in.stl");
+        const std::string numbers = convert_to("numb", "in_numb.kpf", "in.stl");
+        ASSERT_NE(text.find("\r\n"), std::string::npos) << name;
+        EXPECT_TRUE(convert_to("numb", "in_numb2.kpf", "in.kpf") == numbers) << name << ": text to numbers";
+        EXPECT_TRUE(convert_to("text", "in_text2.kpf", "in_numb.kpf") == text) << name << ": numbers to text";
+        convert_to("stl", "in_back.stl", "in.kpf");
+        EXPECT_TRUE(convert_to("text", "in_again.kpf", "in_back.stl") == text) << name << ": through STL";
+    }
+}
 
 }  // namespace
 }  // namespace trimora::testing

@@ -1,10 +1,13 @@
 // Facet blocks of an ASCII STL file, with round-trip number text.
 #include "writers/stl_output.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "platform/format_lf.h"
+#include "platform/nan_rules.h"
 #include "platform/text_output.h"
 
 namespace trimora {
@@ -23,7 +26,58 @@ void write_numbers(TextOutput& file, const char* word, double x, double y, doubl
     file.write_newline();
 }
 
+// Whether v, divided by its length as a reader divides a facet line's normal,
+// has the six-decimal text of target in every component.
+bool reads_back_as(const double v[3], const double target[3]) {
+    using namespace nan_rules;
+    const double length =
+        square_root(add(add(multiply(v[0], v[0]), multiply(v[1], v[1])), multiply(v[2], v[2])));
+    for (int i = 0; i < 3; ++i) {
+        char read[kLfBufferSize];
+        char wanted[kLfBufferSize];
+        format_lf(divide(v[i], length), read);
+        format_lf(target[i], wanted);
+        if (std::strcmp(read, wanted) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+void stl_normal(const double normal[3], double out[3]) {
+    for (int i = 0; i < 3; ++i) out[i] = normal[i];
+    if (!std::isfinite(normal[0]) || !std::isfinite(normal[1]) || !std::isfinite(normal[2]) ||
+        reads_back_as(normal, normal))
+        return;
+    // Each component may move by just under half a unit of the sixth decimal
+    // (a little less, to stay clear of the halfway points that round either way)
+    // and keep its text. Along the diagonal of that box from its corner
+    // nearest the origin (low) to its farthest (high), the length grows
+    // steadily; where it is 1, the vector is its own unit vector. Zero
+    // components stay zero, to keep their sign.
+    constexpr double kHalfStep = 5e-7 - 1e-11;
+    double low[3];
+    double step[3];
+    for (int i = 0; i < 3; ++i) {
+        low[i] = normal[i];
+        step[i] = 0;
+        if (normal[i] == 0) continue;
+        const double sign = std::copysign(1.0, normal[i]);
+        low[i] = normal[i] - sign * std::min(kHalfStep, std::fabs(normal[i]));
+        step[i] = normal[i] + sign * kHalfStep - low[i];
+    }
+    const double a = step[0] * step[0] + step[1] * step[1] + step[2] * step[2];
+    const double b = low[0] * step[0] + low[1] * step[1] + low[2] * step[2];
+    const double c = low[0] * low[0] + low[1] * low[1] + low[2] * low[2] - 1;
+    if (a == 0 || c > 0) return;
+    // The root of a t^2 + 2 b t + c = 0 in [0, 1], in the form that does not cancel.
+    const double t = -c / (b + std::sqrt(b * b - a * c));
+    if (!(t <= 1)) return;
+    double unit[3];
+    for (int i = 0; i < 3; ++i) unit[i] = normal[i] == 0 ? normal[i] : low[i] + t * step[i];
+    if (reads_back_as(unit, normal))
+        for (int i = 0; i < 3; ++i) out[i] = unit[i];
+}
 
 int stl_number(double value, char* out) {
     if (std::isnan(value)) {
@@ -51,7 +105,10 @@ void write_stl_trailer(TextOutput& file, const std::string& name) {
 }
 
 int StlWriter::take_facet(const Facet& f) {
-    write_numbers(file_, "  facet normal", f.nx, f.ny, f.nz);
+    const double normal[3] = {f.nx, f.ny, f.nz};
+    double written[3];
+    stl_normal(normal, written);
+    write_numbers(file_, "  facet normal", written[0], written[1], written[2]);
     file_.write("    outer loop");
     file_.write_newline();
     for (int i = 0; i < 3; ++i) write_numbers(file_, "      vertex", f.xs[i], f.ys[i], f.zs[i]);

@@ -25,7 +25,19 @@ messages=(
   "*****  An error has occurred  *****" "output_code = TEXT [2]" "output_code = NUMBER [1]"
   "output_code = WIRE [3]" "output_code = NULL [0]" "Data after the last record: ["
   "Output already written in this run: [" "Output is an input of this run: ["
-  "trimora: cannot write the console: "
+  "trimora: cannot write the console: " "output_code = STL [4]" "Cannot read file: ["
+  "trimora: cannot make the folder ["
+  # The mesh readers' messages (readers/reader_messages.cpp).
+  "Cannot read file in [" "Compressed data cut short in [" "Compressed data corrupt ["
+  "Line longer than [" "Vertex index out of range [" "Bad vertex index ["
+  "Face with fewer than three vertices [" "Face with fewer indices than its count ["
+  "Vertex with fewer than three coordinates [" "Data ends after [" "Bad counts line ["
+  "Bad OFF header [" "No PLY header in [" "Bad PLY header line [" "PLY header without end_header in ["
+  "PLY element lacks property [" "Bad list count [" "Binary PLY data cut short in ["
+  "Broken zip archive [" "Encrypted zip entry [" "Unsupported zip compression ["
+  "No 3D model in [" "Model part not found [" "XML error [" "Unknown model unit ["
+  "Missing attribute [" "Object not found [" "Component cycle at object [" "Bad transform ["
+  "Wire frame holds edges, not facets in [" "Unknown line [" "Bad number ["
 )
 for message in "${messages[@]}"; do
   grep -qF -- "$message" <<<"$text" || { echo "FAIL: the message '$message' is not explained" >&2; exit 1; }

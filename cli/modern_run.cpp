@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <set>
 #include <system_error>
 #include <thread>
@@ -57,19 +56,17 @@ std::string refusal(const char* reason, const Job& job) {
 
 // The jobs of the inputs, each with its output. Files are told apart by the
 // files themselves (FileId): an output that is the same file as an earlier
-// job's output, or as another input of the run (hard links and symbolic links
-// included), is refused; names of outputs that do not exist yet are compared
-// resolved, and without case where the system ignores it.
+// job's output, or as any input of the run, its own included (hard links and
+// symbolic links too), is refused; names of outputs that do not exist yet are
+// compared resolved, and without case where the system ignores it.
 std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
                            bool into_folder) {
-    // The files of the inputs, each with the number of inputs it is; a
-    // report writes no file, so nothing can clash.
-    std::vector<FileId> input_ids(inputs.size());
-    std::map<FileId, int> input_files;
+    // The files of the inputs; a report writes no file, so nothing can clash.
+    std::set<FileId> input_files;
     for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
         if (!inputs[i].notice.empty()) continue;
-        input_ids[i] = inputs[i].standard ? file_id_of_stream(stdin) : file_id_of(inputs[i].path.c_str());
-        if (input_ids[i].known) ++input_files[input_ids[i]];
+        const FileId id = inputs[i].standard ? file_id_of_stream(stdin) : file_id_of(inputs[i].path.c_str());
+        if (id.known) input_files.insert(id);
     }
     // The form's own extension unless --ext gives another.
     const std::string extension =
@@ -107,13 +104,12 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         const bool name_written =
             !file.known &&
             !output_names.insert(job.output_is_standard ? "-" : file_name_key(job.output.c_str())).second;
-        // Its own input is refused by the conversion, as in every run.
-        const auto readers = file.known ? input_files.find(file) : input_files.end();
-        const bool read_by_another = readers != input_files.end() &&
-                                     readers->second > (input_ids[i] == file ? 1 : 0);
+        // Its own input too (-f stl beside an STL file): the refusal says why, where the
+        // conversion's own guard would only say that the output cannot be opened.
+        const bool read_by_an_input = file.known && input_files.contains(file);
         if (file_written || name_written) {
             job.refusal = refusal("Output already written in this run", job);
-        } else if (read_by_another) {
+        } else if (read_by_an_input) {
             job.refusal = refusal("Output is an input of this run", job);
         }
         jobs.push_back(std::move(job));

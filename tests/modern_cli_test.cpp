@@ -313,9 +313,14 @@ INSTANTIATE_TEST_SUITE_P(
                 without_cr(triangle_file("-")),
                 kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
                 {}, {}, "", "b.kpf"},
+        // Binary STL to ASCII beside itself would write over its own input.
+        CliCase{"stl_form_beside_its_own_input_is_refused", {"-q", "-f", "stl", "tri.stl"}, kOneTriangle, 1,
+                "output_code = STL [4]\nOutput is an input of this run: [tri.stl] (from [tri.stl])\n" +
+                    kErrorBanner,
+                "", {{"tri.stl", kTriangle}}},
         CliCase{"standard_input_redirected_from_its_output_is_never_written", {"-o", "p.stl", "-"},
                 {{"p.stl", kTriangle}}, 1,
-                kBanner + kTextLine + "File open: [-]\nCannot open file: [p.stl]\n" + kErrorBanner, "",
+                kBanner + kTextLine + "Output is an input of this run: [p.stl] (from [-])\n" + kErrorBanner, "",
                 {}, {}, "", "p.stl"},
         CliCase{"missing_file_among_many_is_reported_and_the_rest_converted",
                 {"-q", "a.stl", "absent.stl", "b"}, {{"a.stl", kTriangle}, {"b.stl", kTriangle}},

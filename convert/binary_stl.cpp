@@ -92,13 +92,16 @@ void BinaryStlInput::close() {
     end_ = 0;
 }
 
+std::size_t BinaryStlInput::read_bytes(unsigned char* out, std::size_t n) {
+    return source_ != nullptr ? source_->read(out, n) : std::fread(out, 1, n, stream_);
+}
+
 bool BinaryStlInput::refill() {
     if (!is_open() || unread_ == 0) return false;
     const std::uint32_t records =
         unread_ < static_cast<std::uint32_t>(kRecordsPerBlock) ? unread_ : kRecordsPerBlock;
     const std::size_t wanted = records * std::size_t{kBinaryRecordSize};
-    const std::size_t got =
-        source_ != nullptr ? source_->read(buffer_, wanted) : std::fread(buffer_, 1, wanted, stream_);
+    const std::size_t got = read_bytes(buffer_, wanted);
     // A file that ends early, or cannot be read, ends the records after the
     // last whole one.
     if (bytes_read_ != nullptr) bytes_read_->fetch_add(got, std::memory_order_relaxed);
@@ -123,8 +126,7 @@ bool BinaryStlInput::data_after_records() {
     unsigned char rest[kBinaryRecordSize];
     std::size_t size = 0;
     while (size < sizeof rest) {
-        const std::size_t got = source_ != nullptr ? source_->read(rest + size, sizeof rest - size)
-                                                   : std::fread(rest + size, 1, sizeof rest - size, stream_);
+        const std::size_t got = read_bytes(rest + size, sizeof rest - size);
         if (got == 0) break;
         size += got;
     }

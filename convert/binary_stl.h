@@ -82,6 +82,8 @@ public:
 private:
     // Reads the next block of whole records; false when none was read.
     bool refill();
+    // Up to n bytes from the source or the stream.
+    std::size_t read_bytes(unsigned char* out, std::size_t n);
 
     static constexpr int kRecordsPerBlock = 5120;
     std::FILE* stream_ = nullptr;

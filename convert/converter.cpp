@@ -53,13 +53,15 @@ void write_trailer(TextOutput& file, int nfacet) {
     file.write_newline();
 }
 
-// Opens an input that a reader reads, or gzip STL, whose decompressed bytes
-// are read as text or binary STL, told by their first bytes as for a pipe;
-// false when it cannot be opened.
+// Opens an input through a byte source: standard input, gzip, or a format a
+// reader reads. STL bytes are read as text or binary, told by their first
+// bytes as for a pipe; false when the input cannot be opened.
 bool open_mesh_input(const StlConversion& ends, MeshInput& mesh, TextInput& text,
                      BinaryStlInput& binary) {
     mesh.file().count_bytes_in(ends.bytes_read);
     if (ends.input_is_standard) {
+        // Closed when the tool started: only the null device stands in its place.
+        if (standard_stream_closed_at_start(stdin)) return false;
         mesh.attach(stdin, nullptr, 0, ends.kind, ends.input_path);
     } else if (!mesh.open(ends.input_path, ends.kind, ends.input_path)) {
         return false;
@@ -78,31 +80,12 @@ bool open_mesh_input(const StlConversion& ends, MeshInput& mesh, TextInput& text
     return true;
 }
 
-// Opens the input and tells a binary file, by its size for a file and by its
-// first bytes for the standard input; false when it cannot be opened.
+// Opens an STL file and tells a binary one by its size; false when it cannot be opened.
 bool open_input(const StlConversion& ends, TextInput& text, BinaryStlInput& binary) {
     text.count_bytes_in(ends.bytes_read);
     binary.count_bytes_in(ends.bytes_read);
-    if (!ends.input_is_standard) {
-        if (!text.open(ends.input_path)) return false;
-        binary.open(ends.input_path);
-        return true;
-    }
-    // Closed when the tool started: only the null device stands in its place.
-    if (standard_stream_closed_at_start(stdin)) return false;
-    unsigned char first[kBinaryPrefixSize];
-    std::size_t size = 0;
-    while (size < sizeof first) {
-        const std::size_t got = std::fread(first + size, 1, sizeof first - size, stdin);
-        if (got == 0) break;
-        size += got;
-    }
-    if (ends.bytes_read != nullptr) ends.bytes_read->fetch_add(size, std::memory_order_relaxed);
-    if (looks_like_binary_stl(first, size)) {
-        binary.attach(stdin, first);
-    } else {
-        text.attach(stdin, reinterpret_cast<const char*>(first), static_cast<int>(size));
-    }
+    if (!text.open(ends.input_path)) return false;
+    binary.open(ends.input_path);
     return true;
 }
 
@@ -194,9 +177,11 @@ ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, T
     auto input = std::make_unique_for_overwrite<TextInput>();
     // A binary file (told by its size) gives whole facets, not lines.
     auto binary = std::make_unique_for_overwrite<BinaryStlInput>();
-    // The other formats come through their readers.
+    // Only an STL file on disk is read directly; everything else through a byte source.
     std::unique_ptr<MeshInput> mesh;
-    if (ends.kind.format != MeshFormat::kStl || ends.kind.gzip) mesh = std::make_unique<MeshInput>();
+    if (ends.input_is_standard || ends.kind.format != MeshFormat::kStl || ends.kind.gzip) {
+        mesh = std::make_unique<MeshInput>();
+    }
     if (mesh ? !open_mesh_input(ends, *mesh, *input, *binary) : !open_input(ends, *input, *binary)) {
         console.print("Cannot open file: [%s]\n", input_path);
         result.problem_lines = 1;

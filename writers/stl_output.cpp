@@ -26,18 +26,24 @@ void write_numbers(TextOutput& file, const char* word, double x, double y, doubl
     file.write_newline();
 }
 
-// Whether v, divided by its length as a reader divides a facet line's normal,
-// has the six-decimal text of target in every component.
-bool reads_back_as(const double v[3], const double target[3]) {
+// The six-decimal text of each component of a normal.
+struct NormalText {
+    char digits[3][kLfBufferSize];
+};
+
+// The text of v divided by its length, as a reader divides a facet line's normal.
+NormalText unit_text(const double v[3]) {
     using namespace nan_rules;
     const double length =
         square_root(add(add(multiply(v[0], v[0]), multiply(v[1], v[1])), multiply(v[2], v[2])));
+    NormalText text;
+    for (int i = 0; i < 3; ++i) format_lf(divide(v[i], length), text.digits[i]);
+    return text;
+}
+
+bool operator==(const NormalText& a, const NormalText& b) {
     for (int i = 0; i < 3; ++i) {
-        char read[kLfBufferSize];
-        char wanted[kLfBufferSize];
-        format_lf(divide(v[i], length), read);
-        format_lf(target[i], wanted);
-        if (std::strcmp(read, wanted) != 0) return false;
+        if (std::strcmp(a.digits[i], b.digits[i]) != 0) return false;
     }
     return true;
 }
@@ -46,9 +52,10 @@ bool reads_back_as(const double v[3], const double target[3]) {
 
 void stl_normal(const double normal[3], double out[3]) {
     for (int i = 0; i < 3; ++i) out[i] = normal[i];
-    if (!std::isfinite(normal[0]) || !std::isfinite(normal[1]) || !std::isfinite(normal[2]) ||
-        reads_back_as(normal, normal))
-        return;
+    if (!std::isfinite(normal[0]) || !std::isfinite(normal[1]) || !std::isfinite(normal[2])) return;
+    NormalText wanted;
+    for (int i = 0; i < 3; ++i) format_lf(normal[i], wanted.digits[i]);
+    if (unit_text(normal) == wanted) return;
     // Each component may move by just under half a unit of the sixth decimal
     // (a little less, to stay clear of the halfway points that round either way)
     // and keep its text. Along the diagonal of that box from its corner
@@ -75,8 +82,9 @@ void stl_normal(const double normal[3], double out[3]) {
     if (!(t <= 1)) return;
     double unit[3];
     for (int i = 0; i < 3; ++i) unit[i] = normal[i] == 0 ? normal[i] : low[i] + t * step[i];
-    if (reads_back_as(unit, normal))
+    if (unit_text(unit) == wanted) {
         for (int i = 0; i < 3; ++i) out[i] = unit[i];
+    }
 }
 
 int stl_number(double value, char* out) {

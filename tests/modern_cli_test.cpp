@@ -405,6 +405,9 @@ INSTANTIATE_TEST_SUITE_P(
                 kTextLine + "Cannot open file: [-]\n" + kErrorBanner,
                 {{"out/a.kpf", triangle_file("a.stl")}}, {"out/-.kpf"}, "", "", {}, {},
                 {StreamEnd::kClosed, StreamEnd::kFile, StreamEnd::kFile}},
+        CliCase{"closed_standard_input_of_another_format_cannot_be_read", {"-q", "--from", "obj", "-o", "o.kpf", "-"},
+                {}, 1, kTextLine + "Cannot open file: [-]\n" + kErrorBanner, "", {}, {"o.kpf"}, "", "", {}, {},
+                {StreamEnd::kClosed, StreamEnd::kFile, StreamEnd::kFile}},
         // A console that cannot be written fails the run, and standard error says why.
         CliCase{"closed_standard_output_fails_the_run", {"-j", "1", "tri.stl", "a.stl"},
                 {{"tri.stl", kTriangle}, {"a.stl", kTriangle}}, 1, "",

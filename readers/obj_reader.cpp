@@ -121,13 +121,9 @@ bool ObjReader::read_face(const char* p, std::uint64_t line, ReadStep& step) {
         }
         indices.push_back(static_cast<std::size_t>(resolved));
     }
-    if (indices.size() < 3) {
-        step = report(reader_message(ReaderMessage::kFaceTooSmall, name_, line, {decimal(indices.size())}));
-        return true;
-    }
-    fan_.start();
-    fan_.next(vertices_, facet_);
-    step = ReadStep::kFacet;
+    step = fan_.start(vertices_, facet_)
+               ? ReadStep::kFacet
+               : report(reader_message(ReaderMessage::kFaceTooSmall, name_, line, {decimal(indices.size())}));
     return true;
 }
 

@@ -441,8 +441,7 @@ void PlyReader::start_polygon(std::uint64_t line, ReadStep& step) {
             return;
         }
     }
-    fan_.start();
-    fan_.next(vertices_, facet_);
+    fan_.start(vertices_, facet_);
     step = ReadStep::kFacet;
 }
 

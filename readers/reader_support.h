@@ -31,8 +31,13 @@ public:
         return indices_;
     }
     const std::vector<std::size_t>& indices() const { return indices_; }
-    // Starts giving the facets of the polygon now in the list; its indices must be in the table.
-    void start() { next_ = 2; }
+    // Starts giving the facets of the polygon now in the list, whose indices
+    // must be in the table, and fills facet with its first; false when the
+    // polygon has fewer than three vertices.
+    bool start(const VertexTable& table, MeshFacet& facet) {
+        next_ = 2;
+        return next(table, facet);
+    }
     // Fills facet with the polygon's next facet (no normal); false after its last.
     bool next(const VertexTable& table, MeshFacet& facet);
 

@@ -7,24 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "compressed_files.h"
 #include "run_tool.h"
 
 namespace trimora::testing {
 namespace {
-
-// The bytes of the source read in pieces of n.
-std::string read_all(ByteSource& source, std::size_t n) {
-    std::string out;
-    std::string piece(n, '\0');
-    for (;;) {
-        const std::size_t got = source.read(piece.data(), n);
-        out.append(piece.data(), got);
-        if (got < n) break;
-        EXPECT_FALSE(source.ended());
-    }
-    EXPECT_EQ(source.read(piece.data(), n), 0u);
-    return out;
-}
 
 TEST(ByteSource, FileGivesItsBytesThenTheEnd) {
     TempDir dir;

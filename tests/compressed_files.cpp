@@ -1,10 +1,13 @@
 // Writing gzip streams and zip archives with zlib for the tests.
 #include "compressed_files.h"
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
+
+#include "platform/byte_source.h"
 
 namespace trimora::testing {
 
@@ -88,6 +91,19 @@ std::string zip_file(const std::vector<ZipFile>& files) {
     put_le(archive, directory_offset, 4);
     put_le(archive, 0, 2);
     return archive;
+}
+
+std::string read_all(ByteSource& source, std::size_t n) {
+    std::string out;
+    std::string piece(n, '\0');
+    for (;;) {
+        const std::size_t got = source.read(piece.data(), n);
+        out.append(piece.data(), got);
+        if (got < n) break;
+        EXPECT_FALSE(source.ended());
+    }
+    EXPECT_EQ(source.read(piece.data(), n), 0u);
+    return out;
 }
 
 }  // namespace trimora::testing

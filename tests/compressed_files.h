@@ -1,8 +1,14 @@
-// Compressed test data: gzip streams of one or more members, and zip archives of stored or deflated entries.
+// Compressed test data: gzip streams of one or more members, and zip archives of stored or deflated entries;
+// and any byte source read whole.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+namespace trimora {
+class ByteSource;
+}
 
 namespace trimora::testing {
 
@@ -16,5 +22,9 @@ struct ZipFile {
     bool deflate = true;
 };
 std::string zip_file(const std::vector<ZipFile>& files);
+
+// The bytes of the source read in pieces of n, up to its first short piece;
+// it has not ended before that piece, and gives nothing after it.
+std::string read_all(ByteSource& source, std::size_t n);
 
 }  // namespace trimora::testing

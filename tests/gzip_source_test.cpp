@@ -13,19 +13,6 @@
 namespace trimora::testing {
 namespace {
 
-// The bytes of the source read in pieces of n.
-std::string read_all(ByteSource& source, std::size_t n) {
-    std::string out;
-    std::string piece(n, '\0');
-    for (;;) {
-        const std::size_t got = source.read(piece.data(), n);
-        out.append(piece.data(), got);
-        if (got < n) break;
-    }
-    EXPECT_EQ(source.read(piece.data(), n), 0u);
-    return out;
-}
-
 std::string text_of(int lines) {
     std::string text;
     for (int i = 0; i < lines; ++i) text += "v " + std::to_string(i) + " " + std::to_string(i * i % 977) + " 0\n";

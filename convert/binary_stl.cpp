@@ -6,8 +6,8 @@
 #include <limits>
 #include <system_error>
 
-#include "convert/coordinate.h"
-#include "mesh/facet_sink.h"
+#include "mesh/facet.h"
+#include "mesh/normals.h"
 #include "platform/byte_source.h"
 #include "platform/system.h"
 
@@ -136,18 +136,14 @@ bool BinaryStlInput::data_after_records() {
 void read_binary_facet(const unsigned char* record, Facet& facet) {
     for (int i = 0; i < 3; ++i) {
         const unsigned char* vertex = record + 12 + 12 * i;
-        facet.xs[i] = load_le_float(vertex);
-        facet.ys[i] = load_le_float(vertex + 4);
-        facet.zs[i] = load_le_float(vertex + 8);
+        for (int axis = 0; axis < 3; ++axis) facet.vertices[i][axis] = load_le_float(vertex + 4 * axis);
     }
     const double x = load_le_float(record);
     const double y = load_le_float(record + 4);
     const double z = load_le_float(record + 8);
-    if (x == 0.0 && y == 0.0 && z == 0.0) {
-        set_vertex_normal(facet);
-    } else {
-        set_unit_normal(facet, x, y, z);
-    }
+    // A zero normal, as many exporters leave it, is the vertices' to make.
+    facet.has_normal = !(x == 0.0 && y == 0.0 && z == 0.0);
+    if (facet.has_normal) unit_normal(x, y, z, facet.normal);
 }
 
 }  // namespace trimora

@@ -100,7 +100,7 @@ private:
 
 // The complete facet of one record, with its normal made a unit normal. A
 // record whose stored normal is zero, as many exporters leave it, gets the
-// normal of its vertices (set_vertex_normal).
+// normal of its vertices (has_normal false).
 void read_binary_facet(const unsigned char* record, Facet& facet);
 
 }  // namespace trimora

@@ -118,21 +118,9 @@ void read_mesh(MeshReader& reader, LineLoop& loop, const std::function<void()>& 
     for (;;) {
         switch (reader.next()) {
             case ReadStep::kFacet: {
-                const MeshFacet& read = reader.facet();
                 count_one(loop.nfacet);
                 count_one(loop.line_number);
-                for (int i = 0; i < 3; ++i) {
-                    loop.facet.xs[i] = read.vertices[i][0];
-                    loop.facet.ys[i] = read.vertices[i][1];
-                    loop.facet.zs[i] = read.vertices[i][2];
-                }
-                if (read.has_normal) {
-                    loop.facet.nx = read.normal[0];
-                    loop.facet.ny = read.normal[1];
-                    loop.facet.nz = read.normal[2];
-                } else {
-                    set_vertex_normal(loop.facet);
-                }
+                loop.facet = reader.facet();
                 loop.vertex_count = 3;
                 loop.status = finish_facet(loop.sink, loop.console, loop.vertex_count, loop.line_number,
                                            loop.facet);

@@ -3,7 +3,7 @@
 
 #include "convert/code_words.h"
 #include "convert/coordinate.h"
-#include "platform/nan_rules.h"
+#include "mesh/normals.h"
 #include "platform/text_output.h"
 #include "writers/facet_output.h"
 #include "textutil/textutil.h"
@@ -29,10 +29,7 @@ ParsedLine parse_line(char* text, bool clean) {
             const double y = next_coordinate(cursor);
             const double z = next_coordinate(cursor);
             // A zero normal is divided all the same: its components become NaN.
-            const double length = vector_length(x, y, z);
-            parsed.values[0] = nan_rules::divide(x, length);
-            parsed.values[1] = nan_rules::divide(y, length);
-            parsed.values[2] = nan_rules::divide(z, length);
+            unit_normal(x, y, z, parsed.values);
             break;
         }
         case kVertex:
@@ -64,9 +61,9 @@ void LineLoop::apply(const ParsedLine& line, const char* line_text) {
                 report("Unexpected code word [%s] on line %d\n", text);
                 return;
             }
-            facet.nx = line.values[0];
-            facet.ny = line.values[1];
-            facet.nz = line.values[2];
+            facet.normal[0] = line.values[0];
+            facet.normal[1] = line.values[1];
+            facet.normal[2] = line.values[2];
             break;
         case kVertex: {
             const int i = vertex_count;
@@ -75,9 +72,9 @@ void LineLoop::apply(const ParsedLine& line, const char* line_text) {
                 status = 0;
                 return;
             }
-            facet.xs[i] = line.values[0];
-            facet.ys[i] = line.values[1];
-            facet.zs[i] = line.values[2];
+            facet.vertices[i][0] = line.values[0];
+            facet.vertices[i][1] = line.values[1];
+            facet.vertices[i][2] = line.values[2];
             vertex_count = i + 1;
             break;
         }

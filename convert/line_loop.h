@@ -49,7 +49,7 @@ struct LineLoop {
     // Vertices collected for the current facet, 0 to 3.
     int vertex_count = 0;
     // The last well-formed normal and the vertex buffer.
-    Facet facet;
+    Facet facet{{}, {0.0, 0.0, 1.0}, true};
 
     // Counts the line and acts on what it says; text is what line.text_at counts from.
     void apply(const ParsedLine& line, const char* text);

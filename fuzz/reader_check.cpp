@@ -45,7 +45,7 @@ std::string check_problem(const std::string& problem) {
 }
 
 // Every number of a KPF facet prints as a text that reads back to a value printing the same.
-std::string check_kpf_numbers(const MeshFacet& facet) {
+std::string check_kpf_numbers(const Facet& facet) {
     double values[12];
     std::memcpy(values, facet.vertices, sizeof facet.vertices);
     std::memcpy(values + 9, facet.normal, sizeof facet.normal);

@@ -1,14 +1,9 @@
-// A complete facet, and the one receiver of a run's facets: an output form's writer or the mesh report.
+// The one receiver of a run's facets: an output form's writer or the mesh report.
 #pragma once
 
-namespace trimora {
+#include "mesh/facet.h"
 
-// A facet with its three vertices: the unit normal (nx, ny, nz) and vertex i
-// at (xs[i], ys[i], zs[i]), in the order the input gave them.
-struct Facet {
-    double nx = 0.0, ny = 0.0, nz = 1.0;
-    double xs[3] = {}, ys[3] = {}, zs[3] = {};
-};
+namespace trimora {
 
 // Each run chooses one sink when it starts and hands it every complete facet
 // in input order. A sink owns what its form needs (a line list, an edge set,

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "mesh/facet.h"
+
 namespace trimora {
 
 class ByteSource;
@@ -34,14 +36,6 @@ std::optional<InputKind> input_kind_from_word(std::string_view word);
 // The format words, in the order a usage text lists them.
 std::span<const char* const> format_words();
 
-// One triangle. The normal is the one the file gives (KPF only), used as it
-// is; the other formats give none and the normal is the vertices' to make.
-struct MeshFacet {
-    double vertices[3][3];
-    double normal[3];
-    bool has_normal;
-};
-
 enum class ReadStep {
     kFacet,    // facet() holds the next facet
     kProblem,  // problem() holds a one-line message; reading goes on
@@ -62,7 +56,7 @@ public:
     virtual ReadStep next() = 0;
 
     // The facet of the last kFacet step.
-    const MeshFacet& facet() const { return facet_; }
+    const Facet& facet() const { return facet_; }
     // The message of the last kProblem step: LF-free, naming the file and
     // the line where there is one (see reader_messages.h).
     const std::string& problem() const { return problem_; }
@@ -90,7 +84,7 @@ protected:
 
     ByteSource& source_;
     std::string name_;  // the file's name in messages
-    MeshFacet facet_{};
+    Facet facet_{};
     std::string problem_;
     bool read_to_end_ = false;
     const char* format_name_;

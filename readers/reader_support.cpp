@@ -9,14 +9,14 @@
 
 namespace trimora {
 
-bool PolygonFan::next(const VertexTable& table, MeshFacet& facet) {
+bool PolygonFan::next(const VertexTable& table, Facet& facet) {
     if (next_ < 2 || next_ >= indices_.size()) return false;
     set_facet(facet, table[indices_[0]], table[indices_[next_ - 1]], table[indices_[next_]]);
     ++next_;
     return true;
 }
 
-void set_facet(MeshFacet& facet, const Vertex& a, const Vertex& b, const Vertex& c) {
+void set_facet(Facet& facet, const Vertex& a, const Vertex& b, const Vertex& c) {
     const Vertex* corners[3] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i) {
         for (int axis = 0; axis < 3; ++axis) facet.vertices[i][axis] = corners[i]->coordinates[axis];

@@ -34,12 +34,12 @@ public:
     // Starts giving the facets of the polygon now in the list, whose indices
     // must be in the table, and fills facet with its first; false when the
     // polygon has fewer than three vertices.
-    bool start(const VertexTable& table, MeshFacet& facet) {
+    bool start(const VertexTable& table, Facet& facet) {
         next_ = 2;
         return next(table, facet);
     }
     // Fills facet with the polygon's next facet (no normal); false after its last.
-    bool next(const VertexTable& table, MeshFacet& facet);
+    bool next(const VertexTable& table, Facet& facet);
 
 private:
     std::vector<std::size_t> indices_;
@@ -47,7 +47,7 @@ private:
 };
 
 // Fills facet with the triangle of the three vertices and no normal.
-void set_facet(MeshFacet& facet, const Vertex& a, const Vertex& b, const Vertex& c);
+void set_facet(Facet& facet, const Vertex& a, const Vertex& b, const Vertex& c);
 
 // Spaces and tabs are the separators of the text formats.
 inline bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }

@@ -81,11 +81,8 @@ MeshReport::~MeshReport() = default;
 
 int MeshReport::take_facet(const Facet& facet) {
     if (filling_.empty()) filling_.reserve(kBlockFacets * kFacetValues);
-    for (int i = 0; i < 3; ++i) {
-        filling_.push_back(facet.xs[i]);
-        filling_.push_back(facet.ys[i]);
-        filling_.push_back(facet.zs[i]);
-    }
+    const double* points = &facet.vertices[0][0];
+    filling_.insert(filling_.end(), points, points + kFacetValues);
     if (filling_.size() == kBlockFacets * kFacetValues) hand_over();
     return 1;
 }

@@ -1,4 +1,4 @@
-// Coordinates and normal lengths of STL lines.
+// Coordinates of STL lines.
 #include "convert/coordinate.h"
 
 #include <gtest/gtest.h>
@@ -38,13 +38,6 @@ TEST(NextCoordinate, ReadsLikeParseCoordinateOfNextToken) {
         }
         EXPECT_EQ(fused, split) << text;
     }
-}
-
-TEST(VectorLength, IsTheSquareRootOfTheSumOfSquares) {
-    EXPECT_EQ(vector_length(0, 0, -2), 2.0);
-    EXPECT_EQ(vector_length(3, 4, 0), 5.0);
-    EXPECT_TRUE(std::isinf(vector_length(1e200, 0, 0)));
-    EXPECT_EQ(vector_length(0, 0, 0), 0.0);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ protected:
     FacetLinesWriter text{file, "nrml", "trng"};
     std::unique_ptr<WireWriter> wire = std::make_unique<WireWriter>(file, console);
     NoFacetWriter none;
-    const Facet facet{0, 0, -1, {0, 1, 1}, {0, 0, 1}, {0, 0, 0}};
+    const Facet facet{{{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {0, 0, -1}, true};
 
     ~FinishFacet() override {
         std::fclose(file_stream);

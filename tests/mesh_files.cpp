@@ -403,7 +403,7 @@ std::string steps_text(const ReadBack& read) {
             text += read.problems[problem++] + "\n";
             continue;
         }
-        const MeshFacet& f = read.facets[facet++];
+        const Facet& f = read.facets[facet++];
         for (int v = 0; v < 3; ++v) {
             if (v > 0) text += " | ";
             text += point_text({f.vertices[v][0], f.vertices[v][1], f.vertices[v][2]});
@@ -414,7 +414,7 @@ std::string steps_text(const ReadBack& read) {
     return text;
 }
 
-std::string first_difference(const std::vector<MeshFacet>& facets, const std::vector<Triangle>& expected) {
+std::string first_difference(const std::vector<Facet>& facets, const std::vector<Triangle>& expected) {
     if (facets.size() != expected.size()) {
         return std::to_string(facets.size()) + " facets read, " + std::to_string(expected.size()) + " expected";
     }
@@ -433,7 +433,7 @@ std::string first_difference(const std::vector<MeshFacet>& facets, const std::ve
     return "";
 }
 
-bool same_bits(const std::vector<MeshFacet>& facets, const std::vector<Triangle>& expected) {
+bool same_bits(const std::vector<Facet>& facets, const std::vector<Triangle>& expected) {
     return first_difference(facets, expected).empty();
 }
 

@@ -79,7 +79,7 @@ std::string kpf_file(const std::vector<Triangle>& facets, const std::vector<Poin
 
 // Everything a reader gives for bytes of a format.
 struct ReadBack {
-    std::vector<MeshFacet> facets;
+    std::vector<Facet> facets;
     std::vector<std::string> problems;
     std::string order;  // one letter per step: F facet, P problem
     bool read_to_end = false;
@@ -95,9 +95,9 @@ ReadBack read_back(MeshFormat format, const std::string& bytes, const std::strin
 std::string steps_text(const ReadBack& read);
 
 // True when every coordinate of the facets has the bits of the expected one.
-bool same_bits(const std::vector<MeshFacet>& facets, const std::vector<Triangle>& expected);
+bool same_bits(const std::vector<Facet>& facets, const std::vector<Triangle>& expected);
 
 // The text of the first facet that differs, or empty.
-std::string first_difference(const std::vector<MeshFacet>& facets, const std::vector<Triangle>& expected);
+std::string first_difference(const std::vector<Facet>& facets, const std::vector<Triangle>& expected);
 
 }  // namespace trimora::testing

@@ -163,7 +163,7 @@ TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {
                 EXPECT_TRUE(read.read_to_end) << what;
                 EXPECT_EQ(read.format_name, writing.format_name) << what;
                 EXPECT_EQ(read.unit, writing.format == MeshFormat::k3mf ? "millimeter" : "") << what;
-                for (const MeshFacet& facet : read.facets) ASSERT_FALSE(facet.has_normal) << what;
+                for (const Facet& facet : read.facets) ASSERT_FALSE(facet.has_normal) << what;
             }
         }
     }
@@ -244,7 +244,7 @@ TEST(MeshReader, KpfReadBackWritesTheSameKpfInEitherKeywordSet) {
             EXPECT_EQ(read.format_name, "kpf");
             std::vector<Triangle> again;
             std::vector<Point> again_normals;
-            for (const MeshFacet& facet : read.facets) {
+            for (const Facet& facet : read.facets) {
                 ASSERT_TRUE(facet.has_normal);
                 again.push_back({Point{facet.vertices[0][0], facet.vertices[0][1], facet.vertices[0][2]},
                                  Point{facet.vertices[1][0], facet.vertices[1][1], facet.vertices[1][2]},

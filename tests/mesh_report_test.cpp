@@ -207,12 +207,11 @@ TEST_P(MeshReportThreads, SameFiguresAsATallyOnOneThread) {
     const int facets = MeshReport::kBlockFacets * 3 + 17;
     auto add = [&](int n) {
         // A strip of facets with some repeated points and some -0.0.
-        const Facet f{0, 0, 1, {n * 0.5, n * 0.5 + 0.5, n % 97 == 0 ? -0.0 : n * 0.5}, {0, 0, 1},
-                      {n % 5 * 0.25, 0, -0.0}};
+        const Facet f{{{n * 0.5, 0, n % 5 * 0.25}, {n * 0.5 + 0.5, 0, 0}, {n % 97 == 0 ? -0.0 : n * 0.5, 1, -0.0}},
+                      {0, 0, 1},
+                      true};
         report.take_facet(f);
-        const double points[9] = {f.xs[0], f.ys[0], f.zs[0], f.xs[1], f.ys[1], f.zs[1],
-                                  f.xs[2], f.ys[2], f.zs[2]};
-        tally.add_facet(points);
+        tally.add_facet(&f.vertices[0][0]);
     };
     auto expect_same = [](const MeshFigures& got, const MeshFigures& want) {
         EXPECT_EQ(got.vertices, want.vertices);

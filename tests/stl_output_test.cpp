@@ -126,7 +126,7 @@ TEST(StlOutput, FacetBlockBetweenSolidAndEndsolid) {
         TextOutput file(stream);
         StlWriter writer(file);
         write_stl_header(file, "tri");
-        EXPECT_EQ(writer.take_facet(Facet{0, 0, -1, {0, 1, 1}, {0, 0, 1}, {0.1, 0, -0.0}}), 1);
+        EXPECT_EQ(writer.take_facet(Facet{{{0, 0, 0.1}, {1, 0, 0}, {1, 1, -0.0}}, {0, 0, -1}, true}), 1);
         write_stl_trailer(file, "tri");
         file.flush();
     }

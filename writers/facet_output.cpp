@@ -1,6 +1,7 @@
 // The vertex-count check at the end of each facet, and the KPF facet block writer.
 #include "writers/facet_output.h"
 
+#include "mesh/normals.h"
 #include "platform/text_output.h"
 
 namespace trimora {
@@ -19,10 +20,12 @@ int finish_facet(FacetSink& sink, TextOutput& console, int& vertex_count, int li
 
 void write_facet_lines(TextOutput& file, const char* normal_keyword, const char* vertex_keyword,
                        const Facet& facet) {
+    double normal[3];
+    facet_normal(facet, normal);
     file.write_newline();
-    for (int i = 0; i < 3; ++i) {
-        file.write_point_line(normal_keyword, facet.nx, facet.ny, facet.nz);
-        file.write_point_line(vertex_keyword, facet.xs[i], facet.ys[i], facet.zs[i]);
+    for (const double* vertex : facet.vertices) {
+        file.write_point_line(normal_keyword, normal[0], normal[1], normal[2]);
+        file.write_point_line(vertex_keyword, vertex[0], vertex[1], vertex[2]);
     }
 }
 

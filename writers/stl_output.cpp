@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "platform/format_lf.h"
-#include "platform/nan_rules.h"
+#include "mesh/normals.h"
 #include "platform/text_output.h"
 
 namespace trimora {
@@ -33,11 +33,10 @@ struct NormalText {
 
 // The text of v divided by its length, as a reader divides a facet line's normal.
 NormalText unit_text(const double v[3]) {
-    using namespace nan_rules;
-    const double length =
-        square_root(add(add(multiply(v[0], v[0]), multiply(v[1], v[1])), multiply(v[2], v[2])));
+    double unit[3];
+    unit_normal(v[0], v[1], v[2], unit);
     NormalText text;
-    for (int i = 0; i < 3; ++i) format_lf(divide(v[i], length), text.digits[i]);
+    for (int i = 0; i < 3; ++i) format_lf(unit[i], text.digits[i]);
     return text;
 }
 
@@ -113,13 +112,14 @@ void write_stl_trailer(TextOutput& file, const std::string& name) {
 }
 
 int StlWriter::take_facet(const Facet& f) {
-    const double normal[3] = {f.nx, f.ny, f.nz};
+    double normal[3];
+    facet_normal(f, normal);
     double written[3];
     stl_normal(normal, written);
     write_numbers(file_, "  facet normal", written[0], written[1], written[2]);
     file_.write("    outer loop");
     file_.write_newline();
-    for (int i = 0; i < 3; ++i) write_numbers(file_, "      vertex", f.xs[i], f.ys[i], f.zs[i]);
+    for (const double* vertex : f.vertices) write_numbers(file_, "      vertex", vertex[0], vertex[1], vertex[2]);
     file_.write("    endloop");
     file_.write_newline();
     file_.write("  endfacet");

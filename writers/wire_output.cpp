@@ -6,10 +6,11 @@
 namespace trimora {
 
 int WireWriter::write_facet_edges(const Facet& f) {
+    const double(&v)[3][3] = f.vertices;
     file_.write_newline();
-    add_edge(f.xs[0], f.ys[0], f.zs[0], f.xs[1], f.ys[1], f.zs[1]);
-    add_edge(f.xs[1], f.ys[1], f.zs[1], f.xs[2], f.ys[2], f.zs[2]);
-    add_edge(f.xs[2], f.ys[2], f.zs[2], f.xs[0], f.ys[0], f.zs[0]);
+    add_edge(v[0][0], v[0][1], v[0][2], v[1][0], v[1][1], v[1][2]);
+    add_edge(v[1][0], v[1][1], v[1][2], v[2][0], v[2][1], v[2][2]);
+    add_edge(v[2][0], v[2][1], v[2][2], v[0][0], v[0][1], v[0][2]);
     return 1;
 }
 

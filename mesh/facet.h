@@ -1,0 +1,16 @@
+// A triangle as every reader gives it and every sink takes it.
+#pragma once
+
+namespace trimora {
+
+// Three vertices in the order the input gave them, x, y, z each, and the
+// normal the input gives, when it gives one. A reader that has a normal gives
+// the one to write (a unit normal of STL, a KPF normal as written); a facet
+// without one gets its vertices' normal where a writer needs it (facet_normal).
+struct Facet {
+    double vertices[3][3] = {};
+    double normal[3] = {0.0, 0.0, 1.0};
+    bool has_normal = false;
+};
+
+}  // namespace trimora

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/coordinate.h"
+#include "readers/coordinate.h"
 #include "platform/format_lf.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "cli/wildcard.h"
 #include "platform/system.h"
-#include "readers/mesh_reader.h"
+#include "readers/input_kind.h"
 
 namespace trimora {
 

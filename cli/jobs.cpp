@@ -21,6 +21,7 @@
 
 #include "cli/progress.h"
 #include "cli/report_channel.h"
+#include "mesh/run_console.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
 #include "platform/worker_thread.h"
@@ -202,18 +203,18 @@ private:
     const std::thread::id printer_ = std::this_thread::get_id();
 };
 
-// Converts the job and renders its mesh report; false when memory ran out,
-// which ends the job without its figures.
-bool run_conversion(const Job& job, const RunSettings& settings, TextOutput& console,
-                    std::atomic<std::uint64_t>* bytes_read, std::string& data, bool& problem) {
-    const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
+// Converts the job and renders its mesh report; false when the conversion
+// failed or memory ran out, which ends the job without its figures.
+bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& console,
+                    std::atomic<std::uint64_t>* bytes_read, std::string& data, bool& failed) {
+    const bool info = !settings.form.writes_file();
     try {
         MeshReport report;
-        StlConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
-                           job.output_is_standard, bytes_read, info ? &report : nullptr};
-        ends.kind = job.kind;
-        const ConversionResult result = convert_stl(ends, settings.form, console);
-        problem = result.status == 0 || result.problem_lines > 0;
+        MeshConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
+                            job.output_is_standard, bytes_read, info ? &report : nullptr};
+        ends.from = job.from;
+        const ConversionResult result = convert_mesh(ends, settings.form, console);
+        failed = result.status == 0;
         // A file that could not be read to its end has no figures to give.
         if (info && result.read_whole) {
             report.set_facet_count(result.nfacet);
@@ -225,33 +226,33 @@ bool run_conversion(const Job& job, const RunSettings& settings, TextOutput& con
         }
         return result.status != 0;
     } catch (const std::bad_alloc&) {
-        console.print("Out of memory: [%s]\n", job.input.c_str());
+        console.problem("Out of memory: [%s]\n", job.input.c_str());
         data.clear();
-        problem = true;
+        failed = true;
         return false;
     }
 }
 
 }  // namespace
 
-bool convert_job(const Job& job, const RunSettings& settings, TextOutput& console,
+bool convert_job(const Job& job, const RunSettings& settings, TextOutput& output,
                  std::atomic<std::uint64_t>* bytes_read, std::string& data) {
+    RunConsole console(output);
     if (!job.notice.empty()) {
-        console.print("%s", job.notice.c_str());
-        console.print("*****  An error has occurred  *****\n");
+        console.problem("%s", job.notice.c_str());
+        print_error_banner(output);
         return true;
     }
-    const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
-    if (!info) report_output_code(console, settings.form.output_code);
-    bool problem = true;
+    if (settings.form.writes_file()) report_output_code(output, settings.form.output_code);
+    bool failed = true;
     bool converted = false;
     if (!job.refusal.empty()) {
-        console.print("%s", job.refusal.c_str());
+        console.problem("%s", job.refusal.c_str());
     } else {
-        converted = run_conversion(job, settings, console, bytes_read, data, problem);
+        converted = run_conversion(job, settings, console, bytes_read, data, failed);
     }
-    if (!converted) console.print("*****  An error has occurred  *****\n");
-    return problem;
+    if (!converted) print_error_banner(output);
+    return failed || console.problems() > 0;
 }
 
 JobsOutcome run_jobs(const std::vector<Job>& jobs, const RunSettings& settings, std::FILE* reports) {

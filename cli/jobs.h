@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ struct Job {
     std::string output;
     bool input_is_standard = false;
     bool output_is_standard = false;
-    InputKind kind{MeshFormat::kStl, false};
+    // The kind --from names, for standard input and names that tell none.
+    std::optional<InputKind> from;
     // A console line (LF-ended) after the output-code line, for an output
     // refused before the conversion starts; empty for a job that runs.
     std::string refusal;

@@ -11,6 +11,7 @@
 #include "cli/jobs.h"
 #include "cli/options.h"
 #include "cli/output_names.h"
+#include "convert/input_files.h"
 #include "platform/byte_sink.h"
 #include "platform/system.h"
 #include "platform/text_output.h"
@@ -61,18 +62,16 @@ std::string refusal(const char* reason, const Job& job) {
 // compared resolved, and without case where the system ignores it.
 std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
                            bool into_folder) {
-    // The files of the inputs; a report writes no file, so nothing can clash.
-    std::set<FileId> input_files;
+    // The files of the inputs there are; a report writes no file, so nothing can clash.
+    InputFiles input_files;
     for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
         if (!inputs[i].notice.empty()) continue;
         const FileId id = inputs[i].standard ? file_id_of_stream(stdin) : file_id_of(inputs[i].path.c_str());
-        if (id.known) input_files.insert(id);
+        if (id.known) input_files.add(inputs[i].path.c_str(), inputs[i].standard);
     }
     // The form's own extension unless --ext gives another.
     const std::string extension =
         !options.extension.empty() ? options.extension : options.output_code == kStlForm ? "stl" : "kpf";
-    // STL unless the name or --from tells another format.
-    const InputKind usual = options.from.value_or(InputKind{MeshFormat::kStl, false});
     std::set<FileId> output_files;
     std::set<std::string> output_names;
     std::vector<Job> jobs;
@@ -82,7 +81,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         job.input = input.path;
         job.input_is_standard = input.standard;
         job.notice = input.notice;
-        job.kind = input.standard ? usual : input_kind_from_name(input.path).value_or(usual);
+        job.from = options.from;
         if (options.info || !job.notice.empty()) {
             // A report, or a notice, writes no file, so no output can clash.
             jobs.push_back(std::move(job));
@@ -106,7 +105,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
             !output_names.insert(job.output_is_standard ? "-" : file_name_key(job.output.c_str())).second;
         // Its own input too (-f stl beside an STL file): the refusal says why, where the
         // conversion's own guard would only say that the output cannot be opened.
-        const bool read_by_an_input = file.known && input_files.contains(file);
+        const bool read_by_an_input = file.known && input_files.holds(job.output.c_str());
         if (file_written || name_written) {
             job.refusal = refusal("Output already written in this run", job);
         } else if (read_by_an_input) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "usage/tool_texts.h"
-#include "readers/mesh_reader.h"
+#include "readers/input_kind.h"
 #include "writers/facet_output.h"
 
 namespace trimora {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "readers/mesh_reader.h"
+#include "readers/input_kind.h"
 #include "writers/facet_output.h"
 
 namespace trimora {

@@ -1,20 +1,21 @@
-// The conversion of one STL file, ASCII or binary, into a KPF or VQ file beside it.
+// The conversion of one mesh input, of any format, into a KPF, VQ or STL file, or into the mesh report.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "readers/mesh_reader.h"
+#include "readers/input_kind.h"
 
 namespace trimora {
 
 class FacetSink;
-class TextOutput;
+class RunConsole;
 
 // Who receives the complete facets of a run: the output code's writer
-// (facet block, wire frame or none), the wire frame of every distinct edge,
-// or the mesh report, which writes no file.
+// (facet block, wire frame, STL or none), the wire frame of every distinct
+// edge, or the mesh report, which writes no file.
 enum class FacetConsumer : int { kOutputCodeWriter = 0, kAllEdges = 1, kMeshReport = 2 };
 
 // The one description of a run's output: the output code, the two line
@@ -24,12 +25,14 @@ struct FacetForm {
     const char* normal_keyword;
     const char* vertex_keyword;
     FacetConsumer consumer = FacetConsumer::kOutputCodeWriter;
+
+    // Whether the run writes an output file; the mesh report writes none.
+    bool writes_file() const { return consumer != FacetConsumer::kMeshReport; }
 };
 
 // The two ends of one conversion. A path may have any length; the names
-// are printed as given. The standard input is ASCII or binary STL, told by
-// its first bytes (looks_like_binary_stl), as a pipe has no size to go by.
-struct StlConversion {
+// are printed as given.
+struct MeshConversion {
     const char* input_path;
     const char* output_path;
     bool input_is_standard = false;   // read standard input; input_path only names it
@@ -39,12 +42,12 @@ struct StlConversion {
     // The mesh report that takes the facets when the form's consumer is the
     // report: no output file is opened or named. Owned by the caller.
     FacetSink* report = nullptr;
-    // The bytes of a block of ASCII lines; 0 for the usual size. Fuzzing
+    // The bytes of a block of ASCII STL lines; 0 for the usual size. Fuzzing
     // sets small blocks to reach their edges.
     int line_block_size = 0;
-    // The format of the input, and whether it is gzip-compressed: STL
-    // (ASCII or binary, told by the file) unless the caller names another.
-    InputKind kind{MeshFormat::kStl, false};
+    // The kind --from names: of standard input, and of names whose extension
+    // tells none (decide_input_kind).
+    std::optional<InputKind> from;
     // An output file replaces the old one only when the conversion has
     // finished and every write succeeded; an input that cannot be read to its
     // end also keeps the old one, unless this is set (the legacy form, which
@@ -54,9 +57,8 @@ struct StlConversion {
 
 // What a conversion ends with.
 struct ConversionResult {
-    // 1 on success; 0 when a file cannot be opened, read or written, when
-    // binary standard input holds data after its counted records, or when the
-    // last status-setting line reported a problem.
+    // 1 on success; 0 when a file cannot be opened, read or written, or the
+    // last facet or problem of the input was a problem.
     int status = 0;
     int nfacet = 0;
     // True when the input was opened and read to its end.
@@ -67,23 +69,21 @@ struct ConversionResult {
     std::string format;
     // The unit a 3MF model is written in; empty for the other formats.
     std::string unit;
-    // The console lines besides those of every run (the open and close
-    // lines and the facet count): line problems, the line list's overflow,
-    // a file that could not be opened, read or written.
+    // The problem lines the conversion printed (RunConsole::problem).
     long problem_lines = 0;
 };
 
 // Converts the input into the output, reporting on the console what it
-// opens, every problem with its line number, what it closes and the facet
-// count. The input is never opened for writing. The facets go to the sink
-// the form chooses, made for this run.
-ConversionResult convert_stl(const StlConversion& ends, const FacetForm& form, TextOutput& console);
+// opens, every problem of the input and the output, what it closes and the
+// facet count. The input is never opened for writing. The facets go to the
+// sink the form chooses, made for this run.
+ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form, RunConsole& console);
 
 // Converts the file name.stl into name.kpf (the extension is replaced at the
 // first '.'), reporting on the console what it opens, every problem with its
 // line number, what it closes and the facet count. Returns 1 on success, 0
 // when a file cannot be opened, read or written or the last status-setting
 // line reported a problem.
-int convert_stl_file(const char* name, const FacetForm& form, TextOutput& console);
+int convert_stl_file(const char* name, const FacetForm& form, RunConsole& console);
 
 }  // namespace trimora

@@ -9,6 +9,7 @@
 #include "cli/modern_run.h"
 #include "cli/options.h"
 #include "convert/converter.h"
+#include "mesh/run_console.h"
 #include "platform/text_output.h"
 #include "usage/tool_texts.h"
 #include "writers/facet_output.h"
@@ -28,11 +29,12 @@ int select_output_code(CommandLine& command, TextOutput& console) {
     copy_text(kTextSize, command.normal_keyword, keywords.normal_keyword);
     const FacetForm facet_form{command.output_code, command.normal_keyword,
                                command.vertex_keyword};
+    RunConsole run_console(console);
     try {
-        return convert_stl_file(command.input_name, facet_form, console) != 0 ? 1 : 0;
+        return convert_stl_file(command.input_name, facet_form, run_console) != 0 ? 1 : 0;
     } catch (const std::bad_alloc&) {
         // Too little memory ends the run with a message, never an abort.
-        console.print("Out of memory: [%s]\n", command.input_name);
+        run_console.problem("Out of memory: [%s]\n", command.input_name);
         return 0;
     }
 }
@@ -53,9 +55,7 @@ int run_command_line(int argc, const char* const* argv, TextOutput& console) {
     CommandLine command;
     copy_text(kTextSize, command.input_name, argv[1]);
     copy_text(kTextSize, command.output_form, argc > 2 ? argv[2] : "");
-    if (select_output_code(command, console) == 0) {
-        console.print("*****  An error has occurred  *****\n");
-    }
+    if (select_output_code(command, console) == 0) print_error_banner(console);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "fuzz/checks.h"
 #include "fuzz/scratch_dir.h"
 #include "fuzz/text_shapes.h"
+#include "mesh/run_console.h"
 #include "platform/text_output.h"
 #include "report/mesh_report.h"
 #include "writers/facet_output.h"
@@ -51,14 +52,15 @@ Run convert(const std::string& stem, int output_code,
     if (consumer != FacetConsumer::kMeshReport) std::filesystem::remove(stem + ".kpf", error);
     {
         TextOutput console(stream);
+        RunConsole run_console(console);
         const bool numbers = output_code == kNumberForm;
         const FacetForm form{output_code, numbers ? "5" : "nrml", numbers ? "4" : "trng", consumer};
         const std::string input = stem + ".stl";
         const std::string output = stem + ".kpf";
-        StlConversion ends{input.c_str(), output.c_str()};
+        MeshConversion ends{input.c_str(), output.c_str()};
         ends.report = report;
         ends.line_block_size = block_size;
-        const ConversionResult result = convert_stl(ends, form, console);
+        const ConversionResult result = convert_mesh(ends, form, run_console);
         if (report != nullptr && result.read_whole) report->set_facet_count(result.nfacet);
         run.status = result.status;
         console.flush();

@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "convert/line_blocks.h"
-#include "convert/line_loop.h"
+#include "platform/byte_source.h"
+#include "readers/format_readers.h"
+#include "readers/line_blocks.h"
 #include "fuzz/checks.h"
 #include "fuzz/scratch_dir.h"
 #include "platform/byte_sink.h"
@@ -82,8 +83,9 @@ private:
     int pieces_ = 0;
 };
 
-// The console and the TEXT facets of the code-word loop over the file, read
-// line by line (block_size 0) or in blocks of block_size bytes.
+// The problems, status and count, and the TEXT facets, of the ASCII STL
+// reader over the file, read line by line (block_size 0) or in blocks of
+// block_size bytes.
 std::string loop_output(const std::string& path, int block_size) {
     std::string console_text;
     std::string file_text;
@@ -93,21 +95,21 @@ std::string loop_output(const std::string& path, int block_size) {
         TextOutput console(console_sink);
         TextOutput file(file_sink);
         FacetLinesWriter facets(file, "nrml", "trng");
-        LineLoop loop(facets, console);
-        auto input = std::make_unique<TextInput>();
-        if (!input->open(path.c_str())) return "cannot open the input file";
-        int lines = 0;
-        if (block_size > 0) {
-            read_lines(*input, loop, [&lines] { ++lines; }, block_size);
-        } else {
-            char line[kLineBufferSize];
-            while (input->read_line(line)) {
-                loop.line(line);
-                ++lines;
+        FileByteSource source;
+        if (!source.open(path.c_str())) return "cannot open the input file";
+        const auto reader = make_ascii_stl_reader(source, "input", nullptr, 0, block_size);
+        int status = 1;
+        int given = 0;
+        for (ReadStep step; (step = reader->next()) != ReadStep::kEnd;) {
+            if (step == ReadStep::kFacet) {
+                ++given;
+                status = facets.take_facet(reader->facet());
+            } else {
+                console.print("%s\n", reader->problem().c_str());
+                status = 0;
             }
         }
-        console.print("status %d, facets %d, lines %d/%d\n", loop.status, loop.nfacet, lines,
-                      loop.line_number);
+        console.print("status %d, facets %d\n", status, reader->facet_count(given));
     }
     return console_text + "--\n" + file_text;
 }

@@ -13,4 +13,10 @@ struct Facet {
     bool has_normal = false;
 };
 
+// Adds one to a count of facets or lines; past INT_MAX it wraps to INT_MIN as
+// a 32-bit counter does, instead of overflowing (a file of over two billion lines).
+inline void count_one(int& counter) {
+    counter = static_cast<int>(static_cast<unsigned>(counter) + 1u);
+}
+
 }  // namespace trimora

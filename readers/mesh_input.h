@@ -1,45 +1,52 @@
-// A mesh file opened for its reader: the file or stream, a gzip layer when the kind says so, the reader.
+// An input opened for its reader: the file or standard input, a gzip layer when it is compressed, the reader.
 #pragma once
 
-#include <cstddef>
-#include <cstdio>
+#include <atomic>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/byte_source.h"
 #include "readers/gzip_source.h"
+#include "readers/input_kind.h"
 #include "readers/mesh_reader.h"
 
 namespace trimora {
 
+// Where an input comes from and what is known of it.
+struct InputRequest {
+    const char* path = "";  // a file with a UTF-8 name, unless standard
+    bool standard = false;  // standard input; path only names it
+    std::string_view name;  // in the reader's messages
+    std::optional<InputKind> from;  // the --from word's kind, if any
+    int line_block_size = 0;        // see ReaderOptions
+    // Counts the input's own bytes as they are read, for a progress display; may be null.
+    std::atomic<std::uint64_t>* bytes_read = nullptr;
+};
+
+// The one way an input is opened: every format, every source.
 class MeshInput {
 public:
     MeshInput() = default;
     MeshInput(const MeshInput&) = delete;
     MeshInput& operator=(const MeshInput&) = delete;
 
-    // Opens the file with a UTF-8 path for a reader of the kind, which names
-    // it name in its messages; false when it cannot be opened. STL has no
-    // reader here: only its source.
-    bool open(const char* path, InputKind kind, std::string_view name);
-    // Reads an open stream, whose first size bytes were read from it before
-    // and are at first; the stream stays open.
-    void attach(std::FILE* stream, const char* first, std::size_t size, InputKind kind, std::string_view name);
+    // Opens the input and makes the reader of its kind; false when it cannot
+    // be opened: a file that cannot be opened or is a folder, or standard
+    // input closed when the tool started.
+    bool open(const InputRequest& request);
 
-    // The reader of the input; only after open() or attach() succeeded, and
-    // never for STL, which the converter reads itself from source().
+    // The reader of the input; only after open() succeeded.
     MeshReader& reader() { return *reader_; }
-    // The bytes of the input, decompressed when it is gzip.
-    ByteSource& source() { return gzip_ ? static_cast<ByteSource&>(*gzip_) : file_; }
-    // The file's own bytes, for a progress display.
-    FileByteSource& file() { return file_; }
+    // The kind it was read as.
+    const InputKind& kind() const { return kind_; }
 
 private:
-    void make_reader(InputKind kind, std::string_view name);
-
     FileByteSource file_;
     std::unique_ptr<GzipSource> gzip_;
     std::unique_ptr<MeshReader> reader_;
+    InputKind kind_{MeshFormat::kStl, false};
 };
 
 }  // namespace trimora

@@ -1,79 +1,42 @@
-// Formats by name and by word, and the reader of each format.
+// The reader of each format, and the choice of ASCII or binary STL.
 #include "readers/mesh_reader.h"
 
-#include <array>
-
+#include "platform/byte_source.h"
+#include "readers/binary_stl.h"
 #include "readers/format_readers.h"
+#include "readers/line_blocks.h"
 
 namespace trimora {
 
 namespace {
 
-struct FormatName {
-    const char* word;  // lower case
-    MeshFormat format;
-};
-
-// Extensions and format words; "shp" is an extension only, another name of KPF files.
-constexpr FormatName kExtensions[] = {
-    {"stl", MeshFormat::kStl}, {"obj", MeshFormat::kObj}, {"ply", MeshFormat::kPly},
-    {"off", MeshFormat::kOff}, {"3mf", MeshFormat::k3mf}, {"kpf", MeshFormat::kKpf},
-    {"shp", MeshFormat::kKpf},
-};
-constexpr std::array<const char*, 6> kWords = {"stl", "obj", "ply", "off", "3mf", "kpf"};
-
-bool equal_ignoring_case(std::string_view text, std::string_view lower) {
-    if (text.size() != lower.size()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i]) return false;
+std::unique_ptr<MeshReader> make_stl_reader(ByteSource& source, std::string_view name, const ReaderOptions& options) {
+    // The first bytes tell the two apart; the chosen reader starts with them.
+    unsigned char first[kBinaryPrefixSize];
+    std::size_t size = 0;
+    for (std::size_t got = 1; size < sizeof first && got > 0; size += got) {
+        got = source.read(first + size, sizeof first - size);
     }
-    return true;
-}
-
-// Takes a final ".gz" off text; true when there was one.
-bool take_gz(std::string_view& text) {
-    if (text.size() < 3 || !equal_ignoring_case(text.substr(text.size() - 3), ".gz")) return false;
-    text.remove_suffix(3);
-    return true;
+    if (stl_is_binary(first, size, options.file_size)) {
+        return make_binary_stl_reader(source, name, first, !options.file_size);
+    }
+    return make_ascii_stl_reader(source, name, first, size,
+                                 options.line_block_size > 0 ? options.line_block_size : kLineBlockSize);
 }
 
 }  // namespace
 
-std::optional<InputKind> input_kind_from_name(std::string_view name) {
-    const std::size_t folder_end = name.find_last_of("/\\");
-    if (folder_end != std::string_view::npos) name.remove_prefix(folder_end + 1);
-    const bool gzip = take_gz(name);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return std::nullopt;
-    const std::string_view extension = name.substr(dot + 1);
-    for (const FormatName& entry : kExtensions) {
-        if (equal_ignoring_case(extension, entry.word)) return InputKind{entry.format, gzip};
-    }
-    return std::nullopt;
-}
-
-std::optional<InputKind> input_kind_from_word(std::string_view word) {
-    const bool gzip = take_gz(word);
-    for (std::size_t i = 0; i < kWords.size(); ++i) {
-        if (equal_ignoring_case(word, kWords[i])) return InputKind{kExtensions[i].format, gzip};
-    }
-    return std::nullopt;
-}
-
-std::span<const char* const> format_words() { return kWords; }
-
-std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& source, std::string_view name) {
+std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& source, std::string_view name,
+                                             const ReaderOptions& options) {
     switch (format) {
+        case MeshFormat::kStl: return make_stl_reader(source, name, options);
         case MeshFormat::kObj: return make_obj_reader(source, name);
         case MeshFormat::kPly: return make_ply_reader(source, name);
         case MeshFormat::kOff: return make_off_reader(source, name);
         case MeshFormat::k3mf: return make_3mf_reader(source, name);
         case MeshFormat::kKpf: return make_kpf_reader(source, name);
-        case MeshFormat::kStl: break;
     }
-    return nullptr;
+    return make_stl_reader(source, name, options);
 }
 
 }  // namespace trimora

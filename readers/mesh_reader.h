@@ -3,7 +3,7 @@
 
 #include <memory>
 #include <optional>
-#include <span>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,27 +14,9 @@ namespace trimora {
 
 class ByteSource;
 
-// The input formats known by name. STL is read by the converter itself; the
-// others by the readers made here.
+// The input formats. STL is ASCII or binary; its reader tells which from
+// the input itself.
 enum class MeshFormat { kStl, kObj, kPly, kOff, k3mf, kKpf };
-
-// What an input holds: its format, and whether it is gzip-compressed around it.
-struct InputKind {
-    MeshFormat format;
-    bool gzip = false;
-};
-
-// The kind of a file by its name's last extension, in any case, after a last
-// ".gz" is taken off: "part.OBJ.gz" is gzip OBJ, ".shp" is KPF. Nothing for
-// any other extension or none.
-std::optional<InputKind> input_kind_from_name(std::string_view name);
-
-// The kind named by a format word (stl, obj, ply, off, 3mf, kpf), in any
-// case, optionally followed by ".gz"; nothing for another word.
-std::optional<InputKind> input_kind_from_word(std::string_view word);
-
-// The format words, in the order a usage text lists them.
-std::span<const char* const> format_words();
 
 enum class ReadStep {
     kFacet,    // facet() holds the next facet
@@ -65,12 +47,15 @@ public:
     // cut short, corrupt, could not be read, or its header left nothing to
     // read. Problems on lines and elements do not make it false.
     bool read_to_end() const { return read_to_end_; }
-    // The name of what was read: obj, ply-ascii, ply-binary, off, 3mf or kpf
-    // (ply until its header is read).
+    // The name of what was read: stl-ascii, stl-binary, obj, ply-ascii,
+    // ply-binary, off, 3mf or kpf (ply until its header is read).
     const char* format_name() const { return format_name_; }
     // The unit of a 3MF model as written in it (millimeter when none is);
     // empty for the other formats.
     const std::string& unit() const { return unit_; }
+    // The facet count a run reports, given the facets this reader gave: the
+    // same for every format but ASCII STL, which counts its facet lines.
+    virtual int facet_count(int given) const { return given; }
 
 protected:
     MeshReader(ByteSource& source, std::string_view name, const char* format_name)
@@ -91,8 +76,21 @@ protected:
     std::string unit_;
 };
 
-// A reader of the format (not kStl, which gives null) that reads from source
-// and names the input name in its messages; the source must outlive it.
-std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& source, std::string_view name);
+// What a reader may be told beyond its bytes.
+struct ReaderOptions {
+    // The size of the input when it is a plain file, which tells a binary STL
+    // file from a text one; none for standard input and decompressed data,
+    // which are told by their first bytes.
+    std::optional<std::uintmax_t> file_size;
+    // The bytes of a block of ASCII STL lines; 0 for the usual size. Tests
+    // and fuzzing set small blocks to reach their edges.
+    int line_block_size = 0;
+};
+
+// The reader of the format that reads from source and names the input name in
+// its messages; the source must outlive it. An STL reader reads the first
+// bytes to tell ASCII from binary.
+std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& source, std::string_view name,
+                                             const ReaderOptions& options = {});
 
 }  // namespace trimora

@@ -1,5 +1,5 @@
-// Binary STL detection by size, little-endian decoding, block reading and the facet of one record.
-#include "convert/binary_stl.h"
+// Binary STL told apart by size or first bytes, little-endian decoding, block reading, the facet of a record.
+#include "readers/binary_stl.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,11 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/byte_source.h"
 #include "platform/text_output.h"
 #include "run_tool.h"
 #include "stl_files.h"
@@ -117,13 +119,20 @@ std::vector<FloatFacet> numbered_facets(int count) {
     return facets;
 }
 
+// Reads the 84 bytes of header and count from the source and attaches the input after them.
+void attach_after_prefix(BinaryStlInput& input, ByteSource& source) {
+    unsigned char prefix[kBinaryPrefixSize];
+    ASSERT_EQ(source.read(prefix, sizeof prefix), sizeof prefix);
+    input.attach(source, prefix);
+}
+
 TEST(BinaryStlInput, ReadsEveryRecordInOrderAcrossBlocks) {
     // 5120 records fill one block; these cross into a third.
     for (const int count : {0, 1, 5119, 5120, 5121, 10241}) {
-        TempDir dir;
-        write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(count), "\n"));
+        const std::string bytes = binary_stl("solid m", numbered_facets(count), "\n");
+        MemoryByteSource source(bytes.data(), bytes.size());
         BinaryStlInput input;
-        ASSERT_TRUE(input.open((dir / "m.stl").string().c_str())) << count;
+        attach_after_prefix(input, source);
         EXPECT_EQ(input.facet_count(), static_cast<std::uint32_t>(count));
         int read = 0;
         while (const unsigned char* record = input.read_record()) {
@@ -133,6 +142,7 @@ TEST(BinaryStlInput, ReadsEveryRecordInOrderAcrossBlocks) {
         }
         EXPECT_EQ(read, count);
         EXPECT_EQ(input.read_record(), nullptr);
+        EXPECT_FALSE(input.failed());
     }
 }
 
@@ -141,23 +151,19 @@ TEST(BinaryStlInput, ReadsEveryRecordInOrderAcrossBlocks) {
 TEST(BinaryStlInput, RecordsEndingBeforeTheCountAreAFailure) {
     TempDir dir;
     write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(6000), ""));
+    FileByteSource file;
+    ASSERT_TRUE(file.open((dir / "m.stl").string().c_str()));
     BinaryStlInput input;
-    ASSERT_TRUE(input.open((dir / "m.stl").string().c_str()));
+    attach_after_prefix(input, file);
     std::filesystem::resize_file(dir / "m.stl", 84 + 50 * 5500 + 20);
     int read = 0;
     while (input.read_record() != nullptr) ++read;
     EXPECT_EQ(read, 5500);
     EXPECT_TRUE(input.failed());
-
-    write_file(dir / "whole.stl", binary_stl("solid m", numbered_facets(6000), ""));
-    ASSERT_TRUE(input.open((dir / "whole.stl").string().c_str()));
-    while (input.read_record() != nullptr) {
-    }
-    EXPECT_FALSE(input.failed());
 }
 
-// A stream has no size: after its counted records it may hold less than one
-// record more, as a binary file may, and no more.
+// An input of no known size may hold, after its counted records, less than
+// one record more, as a binary file may, and no more.
 TEST(BinaryStlInput, DataAfterTheRecordsOfAStream) {
     const std::pair<std::string, bool> tails[] = {{"", false},
                                                   {"\n", false},
@@ -167,53 +173,49 @@ TEST(BinaryStlInput, DataAfterTheRecordsOfAStream) {
                                                   {std::string(120000, '\0'), true}};
     for (const auto& [tail, more] : tails) {
         const std::string bytes = binary_stl("solid m", numbered_facets(3), tail);
-        std::FILE* stream = std::tmpfile();
-        ASSERT_NE(stream, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), stream);
-        std::rewind(stream);
-        unsigned char prefix[kBinaryPrefixSize];
-        ASSERT_EQ(std::fread(prefix, 1, sizeof prefix, stream), sizeof prefix);
+        MemoryByteSource source(bytes.data(), bytes.size());
         BinaryStlInput input;
-        input.attach(stream, prefix);
+        attach_after_prefix(input, source);
         EXPECT_FALSE(input.data_after_records()) << "before the records are read";
         int read = 0;
         while (input.read_record() != nullptr) ++read;
         EXPECT_EQ(read, 3);
         EXPECT_EQ(input.data_after_records(), more) << tail.size();
-        input.close();
-        static_cast<void>(std::fclose(stream));  // only read from
     }
-    // A file's size already allows less than one record more.
-    TempDir dir;
-    write_file(dir / "m.stl", binary_stl("solid m", numbered_facets(3), std::string(49, 'x')));
-    BinaryStlInput input;
-    ASSERT_TRUE(input.open((dir / "m.stl").string().c_str()));
-    while (input.read_record() != nullptr) {
-    }
-    EXPECT_FALSE(input.data_after_records());
 }
 
-TEST(BinaryStlInput, OtherFilesAreLeftToTheTextReader) {
+// A file's size tells binary from text: exactly the counted records, with
+// less than one record left over. Without a size, the first bytes tell.
+TEST(StlIsBinary, ByTheFileSizeWhenThereIsOneElseByTheFirstBytes) {
     const std::string one_record = binary_stl("x", numbered_facets(1));
-    const std::pair<const char*, std::string> cases[] = {
-        {"ascii", "solid x\n  facet normal 0 0 1\n    outer loop\n      vertex 0 0 0\n"
-                  "      vertex 1 0 0\n      vertex 1 1 0\n    endloop\n  endfacet\nendsolid x\n"},
-        {"empty", ""},
-        {"83_bytes", one_record.substr(0, 83)},
-        {"truncated_record", one_record.substr(0, one_record.size() - 1)},
-        {"whole_extra_record", one_record + std::string(50, '\n')},
+    const std::string ascii = "solid x\n  facet normal 0 0 1\n    outer loop\n      vertex 0 0 0\n"
+                              "      vertex 1 0 0\n      vertex 1 1 0\n    endloop\n  endfacet\nendsolid x\n";
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool sized;  // a file, with its size; else a stream
+        bool binary;
     };
-    for (const auto& [name, bytes] : cases) {
-        TempDir dir;
-        write_file(dir / "m.stl", bytes);
-        BinaryStlInput input;
-        EXPECT_FALSE(input.open((dir / "m.stl").string().c_str())) << name;
-        EXPECT_EQ(input.read_record(), nullptr) << name;
+    const Case cases[] = {
+        {"one record", one_record, true, true},
+        {"one record and a stray newline", one_record + "\n", true, true},
+        {"ascii", ascii, true, false},
+        {"empty", "", true, false},
+        {"83 bytes", one_record.substr(0, 83), true, false},
+        {"truncated record", one_record.substr(0, one_record.size() - 1), true, false},
+        {"whole extra record", one_record + std::string(50, '\n'), true, false},
+        // A stream: the count's NUL byte tells, whatever follows.
+        {"truncated record, streamed", one_record.substr(0, one_record.size() - 1), false, true},
+        {"whole extra record, streamed", one_record + std::string(50, '\n'), false, true},
+        {"ascii, streamed", ascii, false, false},
+    };
+    for (const Case& c : cases) {
+        const std::size_t first = std::min<std::size_t>(c.bytes.size(), kBinaryPrefixSize);
+        const std::optional<std::uintmax_t> size =
+            c.sized ? std::optional<std::uintmax_t>(c.bytes.size()) : std::nullopt;
+        EXPECT_EQ(stl_is_binary(reinterpret_cast<const unsigned char*>(c.bytes.data()), first, size), c.binary)
+            << c.name;
     }
-    TempDir dir;
-    BinaryStlInput input;
-    EXPECT_FALSE(input.open((dir / "absent.stl").string().c_str()));
-    EXPECT_FALSE(input.open(dir.path().string().c_str()));
 }
 
 // Reads one record and returns its facet block in the TEXT form.

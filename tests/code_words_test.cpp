@@ -1,5 +1,5 @@
 // The values of the STL code words.
-#include "convert/code_words.h"
+#include "readers/code_words.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Coordinates of STL lines.
-#include "convert/coordinate.h"
+#include "readers/coordinate.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "mesh/run_console.h"
 #include "platform/text_output.h"
 #include "run_tool.h"
 #include "writers/facet_output.h"
@@ -15,11 +16,12 @@ InProcessRun convert_in_process(const std::filesystem::path& stem, const FacetFo
     InProcessRun run{"", 0};
     const std::string input = stem.string() + ".stl";
     const std::string output = stem.string() + ".kpf";
-    StlConversion ends{input.c_str(), output.c_str()};
+    MeshConversion ends{input.c_str(), output.c_str()};
     ends.report = report;
     {
         TextOutput console(stream);
-        const ConversionResult result = convert_stl(ends, form, console);
+        RunConsole run_console(console);
+        const ConversionResult result = convert_mesh(ends, form, run_console);
         if (report != nullptr && result.read_whole) report->set_facet_count(result.nfacet);
         run.result = result.status;
         console.flush();

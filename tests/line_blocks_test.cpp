@@ -1,5 +1,5 @@
-// Lines read in blocks on two threads reach the code-word loop exactly as read one by one.
-#include "convert/line_blocks.h"
+// Lines read in blocks on two threads reach the ASCII STL reader exactly as read one by one.
+#include "readers/line_blocks.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "convert/line_loop.h"
-#include "platform/text_input.h"
+#include "mesh/run_console.h"
+#include "platform/byte_source.h"
 #include "platform/text_output.h"
+#include "readers/format_readers.h"
 #include "platform/worker_thread.h"
 #include "writers/wire_output.h"
 #include "run_tool.h"
@@ -19,30 +20,31 @@ namespace {
 
 using testing::TempDir;
 
-// The console and the output of the loop over the file, read in blocks or line by line.
-// block_size 0 reads line by line.
+// The problems, status and count the ASCII STL reader gives over the file, and
+// the wire frame of its facets, read in blocks or line by line (block_size 0).
 std::string run_loop(const std::filesystem::path& path, int block_size) {
     std::FILE* file_stream = std::tmpfile();
     std::FILE* console_stream = std::tmpfile();
     {
         TextOutput file(file_stream);
-        TextOutput console(console_stream);
+        TextOutput console_output(console_stream);
+        RunConsole console(console_output);
         auto wire = std::make_unique<WireWriter>(file, console);
-        LineLoop loop{*wire, console};
-        TextInput input;
-        EXPECT_TRUE(input.open(testing::utf8(path).c_str()));
-        int lines = 0;
-        if (block_size > 0) {
-            read_lines(input, loop, [&lines] { ++lines; }, block_size);
-        } else {
-            char line[kLineBufferSize];
-            while (input.read_line(line)) {
-                loop.line(line);
-                ++lines;
+        FileByteSource source;
+        EXPECT_TRUE(source.open(testing::utf8(path).c_str()));
+        const auto reader = make_ascii_stl_reader(source, "f", nullptr, 0, block_size);
+        int status = 1;
+        int given = 0;
+        for (ReadStep step; (step = reader->next()) != ReadStep::kEnd;) {
+            if (step == ReadStep::kFacet) {
+                ++given;
+                status = wire->take_facet(reader->facet());
+            } else {
+                console.problem_line(reader->problem());
+                status = 0;
             }
         }
-        console.print("status %d, facets %d, lines %d/%d\n", loop.status, loop.nfacet, lines,
-                      loop.line_number);
+        console.print("status %d, facets %d of %d\n", status, reader->facet_count(given), given);
     }
     const std::string text = testing::stream_text(console_stream) + "--\n" + testing::stream_text(file_stream);
     std::fclose(console_stream);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 
+#include "mesh/run_console.h"
 #include "platform/text_output.h"
 #include "run_tool.h"
 
@@ -18,12 +19,13 @@ class LineListTest : public ::testing::Test {
 protected:
     std::unique_ptr<LineList> list = std::make_unique<LineList>();
     std::FILE* sink = std::tmpfile();
-    TextOutput console{sink};
+    TextOutput output{sink};
+    RunConsole console{output};
 
     ~LineListTest() override { std::fclose(sink); }
 
     std::string console_text() {
-        console.flush();
+        output.flush();
         return testing::stream_text(sink);
     }
 };
@@ -60,6 +62,8 @@ TEST_F(LineListTest, FullListReportsEveryRefusedEdge) {
     EXPECT_EQ(store_edge(*list, console, -3, 0, 0, -4, 0, 0), -1);
     EXPECT_EQ(list->count, LineList::kCapacity);
     EXPECT_EQ(console_text(), "Line list overflow: [5000]\r\nLine list overflow: [5000]\r\n");
+    // Each is a problem of the run.
+    EXPECT_EQ(console.problems(), 2);
     // Every stored edge is still found, the last one in both directions.
     for (int i = 0; i < LineList::kCapacity - 1; ++i) {
         ASSERT_EQ(find_edge(*list, i + 1, 0, 0, i, 0, 0), i);

@@ -391,6 +391,7 @@ ReadBack read_back(MeshFormat format, const std::string& bytes, const std::strin
     result.read_to_end = reader->read_to_end();
     result.format_name = reader->format_name();
     result.unit = reader->unit();
+    result.facet_count = reader->facet_count(static_cast<int>(result.facets.size()));
     return result;
 }
 

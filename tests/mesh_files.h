@@ -85,6 +85,7 @@ struct ReadBack {
     bool read_to_end = false;
     std::string format_name;
     std::string unit;
+    int facet_count = 0;  // the count a run reports
 };
 ReadBack read_back(MeshFormat format, const std::string& bytes, const std::string& name = "part",
                    bool gzip = false);

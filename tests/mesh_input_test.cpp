@@ -1,12 +1,14 @@
-// Mesh files opened by name or as a stream, with the gzip layer their kind asks for.
+// Inputs opened the one way: their kind decided, the gzip layer their kind asks for, their reader.
 #include "readers/mesh_input.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "compressed_files.h"
+#include "stl_files.h"
 #include "run_tool.h"
 
 namespace trimora::testing {
@@ -29,49 +31,56 @@ std::string read_through(MeshReader& reader) {
            problems;
 }
 
-TEST(MeshInput, OpensFilesWithTheirGzipLayer) {
+// Every input is opened the one way: its kind by its name, or by --from when
+// the name tells none; STL told ASCII or binary by the file's size.
+TEST(MeshInput, OpensEveryKindTheOneWay) {
     TempDir dir;
+    const std::string binary = binary_stl("solid b", {{{0, 0, 1}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}});
     write_file(dir / "a.obj", kObj);
     write_file(dir / "b.obj.gz", gzip_bytes(kObj + kObj, 2));
     write_file(dir / "c.obj.gz", kObj);
+    write_file(dir / "d.stl", binary);
+    write_file(dir / "e.stl.gz", gzip_bytes(binary));
+    write_file(dir / "f.mesh", kObj);
+    write_file(dir / "g.stl", binary + std::string(50, '\n'));
     struct Case {
         const char* file;
-        InputKind kind;
+        std::optional<InputKind> from;
         const char* read;
     };
     const Case cases[] = {
-        {"a.obj", {MeshFormat::kObj, false}, "1 obj\n"},
-        {"b.obj.gz", {MeshFormat::kObj, true}, "2 obj\n"},
-        {"c.obj.gz", {MeshFormat::kObj, true},
-         "0 obj cut\nCompressed data corrupt [incorrect header check] in [c.obj.gz]\n"},
+        {"a.obj", std::nullopt, "1 obj\n"},
+        {"b.obj.gz", std::nullopt, "2 obj\n"},
+        {"c.obj.gz", std::nullopt, "0 obj cut\nCompressed data corrupt [incorrect header check] in [c.obj.gz]\n"},
+        {"d.stl", std::nullopt, "1 stl-binary\n"},
+        {"e.stl.gz", std::nullopt, "1 stl-binary\n"},
+        // --from names the kind only where the name tells none.
+        {"f.mesh", InputKind{MeshFormat::kObj, false}, "1 obj\n"},
+        {"a.obj", InputKind{MeshFormat::kOff, false}, "1 obj\n"},
+        // A whole record more than its count: no binary file by its size, so
+        // its bytes are read as text (the header's words, then a control byte).
+        {"g.stl", std::nullopt, "0 stl-ascii\nUnknown code word [?] on line 2\n"},
     };
     for (const Case& c : cases) {
         MeshInput input;
-        ASSERT_TRUE(input.open(utf8(dir / c.file).c_str(), c.kind, c.file)) << c.file;
+        InputRequest request;
+        const std::string path = utf8(dir / c.file);
+        request.path = path.c_str();
+        request.name = c.file;
+        request.from = c.from;
+        ASSERT_TRUE(input.open(request)) << c.file;
         EXPECT_EQ(read_through(input.reader()), c.read) << c.file;
     }
     MeshInput missing;
-    EXPECT_FALSE(missing.open(utf8(dir / "none.obj").c_str(), {MeshFormat::kObj, false}, "none.obj"));
-    // STL has no reader here: its bytes are the converter's to read.
-    MeshInput stl;
-    ASSERT_TRUE(stl.open(utf8(dir / "a.obj").c_str(), {MeshFormat::kStl, false}, "a.obj"));
-    char first[4] = {};
-    EXPECT_EQ(stl.source().read(first, 3), 3u);
-    EXPECT_EQ(std::string(first), read_file(dir / "a.obj").substr(0, 3));
-}
-
-TEST(MeshInput, ReadsAStreamAfterItsFirstBytes) {
-    TempDir dir;
-    const std::string bytes = gzip_bytes(kObj);
-    write_file(dir / "rest.gz", bytes.substr(10));
-    std::FILE* stream = std::fopen(utf8(dir / "rest.gz").c_str(), "rb");
-    ASSERT_NE(stream, nullptr);
-    {
-        MeshInput input;
-        input.attach(stream, bytes.data(), 10, {MeshFormat::kObj, true}, "-");
-        EXPECT_EQ(read_through(input.reader()), "1 obj\n");
-    }
-    EXPECT_EQ(std::fclose(stream), 0);
+    InputRequest request;
+    const std::string none = utf8(dir / "none.obj");
+    request.path = none.c_str();
+    request.name = "none.obj";
+    EXPECT_FALSE(missing.open(request));
+    MeshInput folder;
+    const std::string folder_path = utf8(dir.path());
+    request.path = folder_path.c_str();
+    EXPECT_FALSE(folder.open(request));
 }
 
 }  // namespace

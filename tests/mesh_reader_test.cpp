@@ -1,4 +1,4 @@
-// Kinds by name and word, and every format written from STL meshes and read back facet for facet.
+// Every format written from STL meshes and read back facet for facet.
 #include "readers/mesh_reader.h"
 
 #include <gtest/gtest.h>
@@ -15,68 +15,6 @@ namespace trimora::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct KindCase {
-    const char* name;
-    bool known;
-    MeshFormat format;
-    bool gzip;
-};
-
-TEST(MeshReader, KindComesFromTheLastExtensionAfterGz) {
-    const KindCase cases[] = {
-        {"part.stl", true, MeshFormat::kStl, false},
-        {"part.OBJ", true, MeshFormat::kObj, false},
-        {"scan.Ply", true, MeshFormat::kPly, false},
-        {"m.off", true, MeshFormat::kOff, false},
-        {"print.3MF", true, MeshFormat::k3mf, false},
-        {"back.kpf", true, MeshFormat::kKpf, false},
-        {"back.SHP", true, MeshFormat::kKpf, false},
-        {"part.obj.gz", true, MeshFormat::kObj, true},
-        {"part.STL.GZ", true, MeshFormat::kStl, true},
-        {"my.part.v2.ply.gz", true, MeshFormat::kPly, true},
-        {"dir.obj/part.off", true, MeshFormat::kOff, false},
-        {"dir.obj\\part.3mf.Gz", true, MeshFormat::k3mf, true},
-        {"part.gz", false, MeshFormat::kStl, false},
-        {"part.obj.gz.gz", false, MeshFormat::kStl, false},
-        {"part.objx", false, MeshFormat::kStl, false},
-        {"part", false, MeshFormat::kStl, false},
-        {"dir.obj/part", false, MeshFormat::kStl, false},
-        {"", false, MeshFormat::kStl, false},
-    };
-    for (const KindCase& c : cases) {
-        const std::optional<InputKind> kind = input_kind_from_name(c.name);
-        ASSERT_EQ(kind.has_value(), c.known) << c.name;
-        if (!c.known) continue;
-        EXPECT_EQ(kind->format, c.format) << c.name;
-        EXPECT_EQ(kind->gzip, c.gzip) << c.name;
-    }
-}
-
-TEST(MeshReader, FormatWordsNameEveryFormatButNotExtensionsAlone) {
-    std::string words;
-    for (const char* word : format_words()) words += std::string(word) + " ";
-    EXPECT_EQ(words, "stl obj ply off 3mf kpf ");
-    const KindCase cases[] = {
-        {"obj", true, MeshFormat::kObj, false},   {"PLY", true, MeshFormat::kPly, false},
-        {"3mf.gz", true, MeshFormat::k3mf, true}, {"kpf", true, MeshFormat::kKpf, false},
-        {"stl.GZ", true, MeshFormat::kStl, true}, {"shp", false, MeshFormat::kStl, false},
-        {"gz", false, MeshFormat::kStl, false},   {".obj", false, MeshFormat::kStl, false},
-        {"", false, MeshFormat::kStl, false},
-    };
-    for (const KindCase& c : cases) {
-        const std::optional<InputKind> kind = input_kind_from_word(c.name);
-        ASSERT_EQ(kind.has_value(), c.known) << c.name;
-        if (!c.known) continue;
-        EXPECT_EQ(kind->format, c.format) << c.name;
-        EXPECT_EQ(kind->gzip, c.gzip) << c.name;
-    }
-}
-
-TEST(MeshReader, StlHasNoReaderHere) {
-    MemoryByteSource empty("", 0);
-    EXPECT_EQ(make_mesh_reader(MeshFormat::kStl, empty, "part.stl"), nullptr);
-}
 
 // A test mesh: its name and facets.
 struct SourceMesh {
@@ -102,6 +40,7 @@ struct Writing {
     bool polygons;
     std::string (*write)(const IndexedMesh&);
     const char* format_name;
+    bool normals = false;  // the format gives each facet's normal
 };
 
 std::string plain_obj(const IndexedMesh& mesh) { return obj_text(mesh, {}); }
@@ -123,10 +62,26 @@ std::string ply_little_extras(const IndexedMesh& mesh) {
 std::string ply_big_faces_first(const IndexedMesh& mesh) {
     return ply_file(mesh, {PlyEncoding::kBigEndian, false, "char", "uint", true, true, "vertex_index"});
 }
+// STL of the fanned facets, with zero normals as many exporters write them.
+std::vector<FloatFacet> float_facets(const IndexedMesh& mesh) {
+    std::vector<FloatFacet> facets;
+    for (const Triangle& triangle : fan(mesh)) {
+        FloatFacet facet{{0, 0, 0}, {}};
+        for (int v = 0; v < 3; ++v) {
+            for (int axis = 0; axis < 3; ++axis) facet.vertices[v][axis] = static_cast<float>(triangle[v][axis]);
+        }
+        facets.push_back(facet);
+    }
+    return facets;
+}
+std::string stl_ascii(const IndexedMesh& mesh) { return ascii_twin(float_facets(mesh)); }
+std::string stl_binary(const IndexedMesh& mesh) { return binary_stl("solid part", float_facets(mesh)); }
 std::string three_mf_deflated(const IndexedMesh& mesh) { return zip_file(package_parts(model_xml(mesh))); }
 std::string three_mf_stored(const IndexedMesh& mesh) { return zip_file(package_parts(model_xml(mesh), false)); }
 
 const Writing kWritings[] = {
+    {"ascii stl", MeshFormat::kStl, false, stl_ascii, "stl-ascii", true},
+    {"binary stl", MeshFormat::kStl, false, stl_binary, "stl-binary"},
     {"obj", MeshFormat::kObj, true, plain_obj, "obj"},
     {"obj with relative indices", MeshFormat::kObj, true, relative_obj, "obj"},
     {"obj with every face form", MeshFormat::kObj, true, decorated_obj, "obj"},
@@ -163,7 +118,7 @@ TEST(MeshReader, EveryFormatGivesTheFacetsOfItsStlTwin) {
                 EXPECT_TRUE(read.read_to_end) << what;
                 EXPECT_EQ(read.format_name, writing.format_name) << what;
                 EXPECT_EQ(read.unit, writing.format == MeshFormat::k3mf ? "millimeter" : "") << what;
-                for (const Facet& facet : read.facets) ASSERT_FALSE(facet.has_normal) << what;
+                for (const Facet& facet : read.facets) ASSERT_EQ(facet.has_normal, writing.normals) << what;
             }
         }
     }

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "convert/coordinate.h"
+#include "readers/coordinate.h"
 
 namespace trimora {
 namespace {

@@ -82,4 +82,6 @@ void report_output_code(TextOutput& console, int output_code) {
     }
 }
 
+void print_error_banner(TextOutput& console) { console.print("*****  An error has occurred  *****\n"); }
+
 }  // namespace trimora

@@ -25,4 +25,7 @@ FacetForm facet_form_of(int output_code);
 // Prints the line that names the output code, as "output_code = TEXT [2]".
 void report_output_code(TextOutput& console, int output_code);
 
+// Prints the line that ends the report of a run that failed.
+void print_error_banner(TextOutput& console);
+
 }  // namespace trimora

@@ -1,4 +1,4 @@
-// The end-of-facet check, the KPF facet block, and the form that writes no facet.
+// The output codes, the KPF facet block, and the form that writes no facet.
 #pragma once
 
 #include "mesh/facet_sink.h"
@@ -10,13 +10,6 @@ class TextOutput;
 // Output codes: which form the facets are written in. The two-word command
 // line knows the first four; ASCII STL is the modern form's alone.
 enum OutputCode : int { kNullForm = 0, kNumberForm = 1, kTextForm = 2, kWireForm = 3, kStlForm = 4 };
-
-// Hands the facet to the sink when exactly three vertices were collected, or
-// reports the wrong count with the number of the line that ended the facet.
-// Returns the sink's result for a facet handed on, 0 for a wrong count. The
-// vertex count is 0 afterwards in every case.
-int finish_facet(FacetSink& sink, TextOutput& console, int& vertex_count, int line_number,
-                 const Facet& facet);
 
 // Writes one KPF facet block: an empty line, then a normal line before each
 // vertex line.

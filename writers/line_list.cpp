@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "platform/text_output.h"
+#include "mesh/run_console.h"
 
 namespace trimora {
 
@@ -63,10 +63,10 @@ int find_edge(const LineList& list, double x1, double y1, double z1, double x2, 
     }
 }
 
-int store_edge(LineList& list, TextOutput& console, double x1, double y1, double z1, double x2,
+int store_edge(LineList& list, RunConsole& console, double x1, double y1, double z1, double x2,
                double y2, double z2) {
     if (list.count >= LineList::kCapacity) {
-        console.print("Line list overflow: [%d]\n", LineList::kCapacity);
+        console.problem("Line list overflow: [%d]\n", LineList::kCapacity);
         return -1;
     }
     const int i = list.count++;

@@ -5,7 +5,7 @@
 
 namespace trimora {
 
-class TextOutput;
+class RunConsole;
 
 // Every edge written so far, in the order written and in the direction first
 // written; fixed in size, never emptied. Coordinates are compared as doubles,
@@ -37,8 +37,8 @@ int find_edge(const LineList& list, double x1, double y1, double z1, double x2, 
               double z2);
 
 // Appends the edge and returns its index; when the list is full, reports the
-// overflow on the console and returns -1.
-int store_edge(LineList& list, TextOutput& console, double x1, double y1, double z1, double x2,
+// overflow as a problem and returns -1.
+int store_edge(LineList& list, RunConsole& console, double x1, double y1, double z1, double x2,
                double y2, double z2);
 
 }  // namespace trimora

@@ -7,6 +7,7 @@
 
 namespace trimora {
 
+class RunConsole;
 class TextOutput;
 
 // The WIRE form. Its line list and pen start empty and far away, and live as
@@ -14,7 +15,7 @@ class TextOutput;
 class WireWriter final : public FacetSink {
 public:
     // The overflow of the line list is reported on the console.
-    WireWriter(TextOutput& file, TextOutput& console) : file_(file), console_(console), pen_(file) {}
+    WireWriter(TextOutput& file, RunConsole& console) : file_(file), console_(console), pen_(file) {}
 
     int take_facet(const Facet& facet) override { return write_facet_edges(facet); }
 
@@ -29,7 +30,7 @@ public:
 
 private:
     TextOutput& file_;
-    TextOutput& console_;
+    RunConsole& console_;
     Pen pen_;
     LineList lines_;
 };

@@ -1,5 +1,5 @@
 // Classification of the first word of an STL line.
-#include "convert/code_words.h"
+#include "readers/code_words.h"
 
 namespace trimora {
 

@@ -1,15 +1,12 @@
-// Binary STL detection by size, block reading of the 50-byte records, and the facet of one record.
-#include "convert/binary_stl.h"
+// Binary STL told apart by size or first bytes, block reading of the 50-byte records, the facet of a record.
+#include "readers/binary_stl.h"
 
 #include <bit>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 #include "mesh/facet.h"
 #include "mesh/normals.h"
 #include "platform/byte_source.h"
-#include "platform/system.h"
 
 namespace trimora {
 
@@ -42,69 +39,29 @@ double load_le_float(const unsigned char* bytes) {
     return static_cast<double>(std::bit_cast<float>(load_le32(bytes)));
 }
 
-BinaryStlInput::~BinaryStlInput() { close(); }
-
-bool BinaryStlInput::open(const char* path) {
-    close();
-    stream_ = open_file(path, "rb");
-    if (stream_ == nullptr) return false;
-    owns_stream_ = true;
-    // The records are read in large blocks of their own, and a text file
-    // must lose no more than its first 84 bytes to the look at its count.
-    std::setvbuf(stream_, nullptr, _IONBF, 0);
-    // Only a regular file has a size to go by; a directory, a device or a
-    // pipe is text.
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path_from_utf8(path), error);
-    unsigned char prefix[kBinaryPrefixSize];
-    if (error || size < static_cast<std::uintmax_t>(kBinaryPrefixSize) ||
-        std::fread(prefix, 1, sizeof prefix, stream_) != sizeof prefix ||
-        !is_binary_stl_size(size, load_le32(prefix + kBinaryHeaderSize))) {
-        close();
-        return false;
-    }
-    count_ = load_le32(prefix + kBinaryHeaderSize);
-    unread_ = count_;
-    return true;
-}
-
-void BinaryStlInput::attach(std::FILE* stream, const unsigned char* prefix) {
-    close();
-    stream_ = stream;
-    owns_stream_ = false;
-    count_ = load_le32(prefix + kBinaryHeaderSize);
-    unread_ = count_;
+bool stl_is_binary(const unsigned char* first, std::size_t size, std::optional<std::uintmax_t> file_size) {
+    if (!file_size) return looks_like_binary_stl(first, size);
+    return size >= static_cast<std::size_t>(kBinaryPrefixSize) &&
+           is_binary_stl_size(*file_size, load_le32(first + kBinaryHeaderSize));
 }
 
 void BinaryStlInput::attach(ByteSource& source, const unsigned char* prefix) {
-    attach(nullptr, prefix);
     source_ = &source;
-}
-
-void BinaryStlInput::close() {
-    if (stream_ != nullptr && owns_stream_) std::fclose(stream_);
-    stream_ = nullptr;
-    source_ = nullptr;
-    count_ = 0;
-    unread_ = 0;
+    count_ = load_le32(prefix + kBinaryHeaderSize);
+    unread_ = count_;
     failed_ = false;
     pos_ = 0;
     end_ = 0;
 }
 
-std::size_t BinaryStlInput::read_bytes(unsigned char* out, std::size_t n) {
-    return source_ != nullptr ? source_->read(out, n) : std::fread(out, 1, n, stream_);
-}
-
 bool BinaryStlInput::refill() {
-    if (!is_open() || unread_ == 0) return false;
+    if (source_ == nullptr || unread_ == 0) return false;
     const std::uint32_t records =
         unread_ < static_cast<std::uint32_t>(kRecordsPerBlock) ? unread_ : kRecordsPerBlock;
     const std::size_t wanted = records * std::size_t{kBinaryRecordSize};
-    const std::size_t got = read_bytes(buffer_, wanted);
-    // A file that ends early, or cannot be read, ends the records after the
+    const std::size_t got = source_->read(buffer_, wanted);
+    // An input that ends early, or cannot be read, ends the records after the
     // last whole one.
-    if (bytes_read_ != nullptr) bytes_read_->fetch_add(got, std::memory_order_relaxed);
     const auto whole = static_cast<std::uint32_t>(got / kBinaryRecordSize);
     if (whole != records) failed_ = true;
     unread_ = whole == records ? unread_ - records : 0;
@@ -121,12 +78,11 @@ const unsigned char* BinaryStlInput::read_record() {
 }
 
 bool BinaryStlInput::data_after_records() {
-    // A file opened here was told binary by its size, which leaves less than a record.
-    if (!is_open() || owns_stream_ || failed_ || unread_ != 0 || pos_ != end_) return false;
+    if (source_ == nullptr || failed_ || unread_ != 0 || pos_ != end_) return false;
     unsigned char rest[kBinaryRecordSize];
     std::size_t size = 0;
     while (size < sizeof rest) {
-        const std::size_t got = read_bytes(rest + size, sizeof rest - size);
+        const std::size_t got = source_->read(rest + size, sizeof rest - size);
         if (got == 0) break;
         size += got;
     }

@@ -1,5 +1,5 @@
 // Coordinates and normals of an STL line.
-#include "convert/coordinate.h"
+#include "readers/coordinate.h"
 
 #include "platform/text_to_double.h"
 #include "textutil/textutil.h"

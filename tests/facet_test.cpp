@@ -1,5 +1,5 @@
-// The counters of the code-word loop.
-#include "convert/line_loop.h"
+// The counts of facets and lines.
+#include "mesh/facet.h"
 
 #include <gtest/gtest.h>
 

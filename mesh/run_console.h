@@ -1,0 +1,48 @@
+// A run's console, with the one channel its problem lines go through, counted where they are printed.
+#pragma once
+
+#include <string_view>
+#include <type_traits>
+
+#include "platform/checked_format.h"
+#include "platform/text_output.h"
+
+namespace trimora {
+
+// Whether a file had a problem is the count of this channel: every line
+// that reports a problem (of the input, of the output, of the run) goes
+// through problem(), and every other line through print().
+class RunConsole {
+public:
+    explicit RunConsole(TextOutput& out) : out_(out) {}
+    RunConsole(const RunConsole&) = delete;
+    RunConsole& operator=(const RunConsole&) = delete;
+
+    // An ordinary line: what was opened and closed, the counts.
+    template <class... Args>
+    void print(CheckedFormat<std::type_identity_t<Args>...> format, const Args&... args) {
+        out_.print(format, args...);
+    }
+    // A problem line.
+    template <class... Args>
+    void problem(CheckedFormat<std::type_identity_t<Args>...> format, const Args&... args) {
+        ++problems_;
+        out_.print(format, args...);
+    }
+    // A problem whose one-line text was made elsewhere (a reader's), ended here.
+    void problem_line(std::string_view text) {
+        ++problems_;
+        out_.write(text);
+        out_.write_newline();
+    }
+
+    // The problem lines so far.
+    long problems() const { return problems_; }
+    TextOutput& output() { return out_; }
+
+private:
+    TextOutput& out_;
+    long problems_ = 0;
+};
+
+}  // namespace trimora

@@ -16,10 +16,12 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     for (int i = 1; i < argc; ++i) {
-        const std::optional<trimora::InputKind> kind = trimora::input_kind_from_name(argv[i]);
         trimora::MeshInput input;
-        if (!kind || kind->format == trimora::MeshFormat::kStl || !input.open(argv[i], *kind, argv[i])) {
-            std::fprintf(stderr, "%s: not a mesh file the readers take\n", argv[i]);
+        trimora::InputRequest request;
+        request.path = argv[i];
+        request.name = argv[i];
+        if (!input.open(request)) {
+            std::fprintf(stderr, "%s: cannot be opened\n", argv[i]);
             status = 1;
             continue;
         }
@@ -40,7 +42,7 @@ int main(int argc, char** argv) {
         std::error_code error;
         const double megabytes = static_cast<double>(std::filesystem::file_size(argv[i], error)) / 1e6;
         std::printf("%s: %s%s, %llu facets, %llu problems, %s, %.3f s, %.0f MB/s (checksum %g)\n", argv[i],
-                    reader.format_name(), kind->gzip ? ".gz" : "", facets, problems,
+                    reader.format_name(), input.kind().gzip ? ".gz" : "", facets, problems,
                     reader.read_to_end() ? "read to its end" : "not read to its end", seconds,
                     megabytes / seconds, checksum);
     }

@@ -47,7 +47,7 @@ struct MeshConversion {
     int line_block_size = 0;
     // The kind --from names: of standard input, and of names whose extension
     // tells none (decide_input_kind).
-    std::optional<InputKind> from;
+    std::optional<InputKind> from{};
     // An output file replaces the old one only when the conversion has
     // finished and every write succeeded; an input that cannot be read to its
     // end also keeps the old one, unless this is set (the legacy form, which

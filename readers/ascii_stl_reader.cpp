@@ -64,9 +64,9 @@ ReadStep AsciiStlReader::finish_facet() {
 
 ReadStep AsciiStlReader::next() {
     if (done_) return ReadStep::kEnd;
-    ParsedLine line;
     const char* text = nullptr;
-    while (lines_.next(line, text)) {
+    while (const ParsedLine* parsed = lines_.next(text)) {
+        const ParsedLine& line = *parsed;
         count_one(line_number_);
         const char* word = line.text_at >= 0 ? text + line.text_at : nullptr;
         switch (line.word) {

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "platform/text_input.h"
@@ -115,18 +116,20 @@ struct LineBlocks::Reading {
             }
             worker.wait(oldest.reading);
         }
-        next_line = 0;
+        lines_given = false;
     }
 
     // The next piece of the text-mode reading from in, read into piece.
-    bool read_piece(TextInput& in, ParsedLine& line, const char*& text) {
-        if (!in.read_line(piece)) return false;
-        line = parse_line(piece);
+    const ParsedLine* read_piece(TextInput& in, const char*& text) {
+        if (!in.read_line(piece)) return nullptr;
+        piece_line = parse_line(piece);
         text = piece;
-        return true;
+        return &piece_line;
     }
 
-    bool next(ParsedLine& line, const char*& text) {
+    // The next line; or, when the next lines are a block's ordinary lines,
+    // that block's lines and text, which the caller gives one by one.
+    const ParsedLine* next(const char*& text, std::span<const ParsedLine>& block_lines) {
         for (;;) {
             switch (from) {
                 case From::kNextBlock:
@@ -142,10 +145,11 @@ struct LineBlocks::Reading {
                     continue;
                 case From::kBlockLines: {
                     LineBlock& current = block(given);
-                    if (next_line < current.lines.size()) {
-                        line = current.lines[next_line++];
+                    if (!lines_given) {
+                        lines_given = true;
+                        block_lines = current.lines;
                         text = current.bytes.get();
-                        return true;
+                        if (!block_lines.empty()) return nullptr;
                     }
                     if (current.parsed_size == current.size) {
                         ++given;
@@ -160,19 +164,21 @@ struct LineBlocks::Reading {
                     continue;
                 }
                 case From::kBlockRest:
-                    if (read_piece(*rest, line, text)) return true;
+                    if (const ParsedLine* line = read_piece(*rest, text)) return line;
                     ++given;
                     // After the end byte nothing is read.
                     from = rest->met_end_byte() ? From::kEnd : From::kNextBlock;
                     continue;
-                case From::kInputPieces:
-                    if (!read_piece(input, line, text)) {
+                case From::kInputPieces: {
+                    const ParsedLine* line = read_piece(input, text);
+                    if (line == nullptr) {
                         from = From::kEnd;
-                        return false;
+                        return nullptr;
                     }
                     if (input.at_line_start()) from = From::kNextBlock;
-                    return true;
-                case From::kEnd: return false;
+                    return line;
+                }
+                case From::kEnd: return nullptr;
             }
         }
     }
@@ -184,8 +190,9 @@ struct LineBlocks::Reading {
     // Blocks counted from the start of the input: given <= filled.
     long filled = 0;
     long given = 0;
-    std::size_t next_line = 0;  // of the block being given
+    bool lines_given = false;  // the block being given has handed out its lines
     char piece[kLineBufferSize];
+    ParsedLine piece_line;
     LineBlock blocks[kBlocks];
     // Declared last: its tasks end before the blocks they read go.
     WorkerThread worker;
@@ -196,6 +203,14 @@ LineBlocks::LineBlocks(TextInput& input, int block_size)
 
 LineBlocks::~LineBlocks() = default;
 
-bool LineBlocks::next(ParsedLine& line, const char*& text) { return reading_->next(line, text); }
+const ParsedLine* LineBlocks::next_from_reading(const char*& text) {
+    std::span<const ParsedLine> lines;
+    const ParsedLine* line = reading_->next(text, lines);
+    if (line != nullptr || lines.empty()) return line;
+    text_ = text;
+    next_ = lines.data() + 1;
+    end_ = lines.data() + lines.size();
+    return lines.data();
+}
 
 }  // namespace trimora

@@ -26,13 +26,26 @@ public:
     LineBlocks(const LineBlocks&) = delete;
     LineBlocks& operator=(const LineBlocks&) = delete;
 
-    // The next line piece: what it says, and the text that line.text_at
-    // counts from, valid until the next call. False at the end of the input
-    // (or after its end byte), and on every call after.
-    bool next(ParsedLine& line, const char*& text);
+    // What the next line piece says, and in text the text that its text_at
+    // counts from, both valid until the next call. Null at the end of the
+    // input (or after its end byte), and on every call after.
+    const ParsedLine* next(const char*& text) {
+        // Most lines are the next of a block already read: no call for them.
+        if (next_ != end_) {
+            text = text_;
+            return next_++;
+        }
+        return next_from_reading(text);
+    }
 
 private:
     struct Reading;
+    const ParsedLine* next_from_reading(const char*& text);
+
+    // The lines of the block being given, not given yet, and its text.
+    const ParsedLine* next_ = nullptr;
+    const ParsedLine* end_ = nullptr;
+    const char* text_ = nullptr;
     std::unique_ptr<Reading> reading_;
 };
 

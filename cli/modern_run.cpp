@@ -61,10 +61,11 @@ std::string refusal(const char* reason, const Job& job) {
 // symbolic links too), is refused; names of outputs that do not exist yet are
 // compared resolved, and without case where the system ignores it.
 std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOptions& options,
-                           bool into_folder) {
+                           const FacetForm& form, bool into_folder) {
+    const bool writes_files = form.writes_file();
     // The files of the inputs there are; a report writes no file, so nothing can clash.
     InputFiles input_files;
-    for (std::size_t i = 0; i < inputs.size() && !options.info; ++i) {
+    for (std::size_t i = 0; i < inputs.size() && writes_files; ++i) {
         if (!inputs[i].notice.empty()) continue;
         const FileId id = inputs[i].standard ? file_id_of_stream(stdin) : file_id_of(inputs[i].path.c_str());
         if (id.known) input_files.add(inputs[i].path.c_str(), inputs[i].standard);
@@ -82,7 +83,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         job.input_is_standard = input.standard;
         job.notice = input.notice;
         job.from = options.from;
-        if (options.info || !job.notice.empty()) {
+        if (!writes_files || !job.notice.empty()) {
             // A report, or a notice, writes no file, so no output can clash.
             jobs.push_back(std::move(job));
             continue;
@@ -161,23 +162,25 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
         problem += " inputs";
         return usage_error(problem);
     }
-    const std::vector<Job> jobs = plan_jobs(inputs, options, into_folder);
+    // What every job does with its facets: an output form's file, or the mesh report.
+    RunSettings settings;
+    settings.form = facet_form_of(options.output_code);
+    if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
+    if (options.info) settings.form.consumer = FacetConsumer::kMeshReport;
+    const bool report = !settings.form.writes_file();
+    const std::vector<Job> jobs = plan_jobs(inputs, options, settings.form, into_folder);
 
     bool to_standard_output = false;
     for (const Job& job : jobs) to_standard_output = to_standard_output || job.output_is_standard;
     // Standard output carries a converted file or the mesh reports: the
     // conversion reports go to standard error.
-    std::FILE* reports = to_standard_output || options.info ? stderr : stdout;
+    std::FILE* reports = to_standard_output || report ? stderr : stdout;
     if (!options.quiet) {
         TextOutput banner(reports);
         print_banner(banner);
         banner.flush();
     }
 
-    RunSettings settings;
-    settings.form = facet_form_of(options.output_code);
-    if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
-    if (options.info) settings.form.consumer = FacetConsumer::kMeshReport;
     settings.json = options.json;
     const unsigned cores = std::thread::hardware_concurrency();
     settings.jobs = options.jobs > 0 ? options.jobs : cores > 0 ? static_cast<int>(cores) : 1;
@@ -189,7 +192,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     if (!options.quiet && !options.no_progress && is_terminal(stderr)) settings.progress = stderr;
     console.flush();
     const JobsOutcome outcome = run_jobs(jobs, settings, reports);
-    return console_checked(outcome.problems > 0 ? kExitFailure : kExitSuccess, reports, options.info,
+    return console_checked(outcome.problems > 0 ? kExitFailure : kExitSuccess, reports, report,
                            outcome.console_failed);
 }
 

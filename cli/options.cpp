@@ -25,15 +25,9 @@ struct OptionRow {
 };
 
 std::string apply_form(ModernOptions& options, const std::string& value) {
-    if (value == "null") {
-        options.output_code = kNullForm;
-    } else if (value == "stl") {
-        options.output_code = kStlForm;
-    } else if (value == "text" || value == "numb" || value == "number" || value == "wire") {
-        options.output_code = output_code_from_word(value.c_str());
-    } else {
-        return "unknown form [" + value + "]: use text, numb, number, wire, stl or null";
-    }
+    const std::optional<int> code = modern_output_code(value);
+    if (!code) return "unknown form [" + value + "]: use " + modern_form_words();
+    options.output_code = *code;
     return "";
 }
 

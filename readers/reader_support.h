@@ -49,7 +49,9 @@ private:
 // Fills facet with the triangle of the three vertices and no normal.
 void set_facet(Facet& facet, const Vertex& a, const Vertex& b, const Vertex& c);
 
-// Spaces and tabs are the separators of the text formats.
+// The separators of the words of the line-based formats, whose lines are
+// read raw: spaces, tabs, CR, form and line feeds. (ASCII STL lines are
+// cleaned first, which leaves only spaces, and split by next_token.)
 inline bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 inline const char* skip_blanks(const char* p) {
     while (is_blank(*p)) ++p;

@@ -2,6 +2,9 @@
 #include "usage/tool_texts.h"
 
 #include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "convert/identity.h"
 #include "platform/text_output.h"
@@ -50,20 +53,49 @@ void print_help(TextOutput& console) {
     for (const char* line : kHelpLines) console.write(line);
 }
 
+namespace {
+
+// Every word that names an output form, and which command line takes it.
+struct FormWord {
+    const char* word;
+    int code;
+    bool legacy;  // the second word of the two-word command line
+    bool modern;  // -f WORD
+};
+
+constexpr FormWord kFormWords[] = {
+    {"", kTextForm, true, false},         {"text", kTextForm, true, true},
+    {"numb", kNumberForm, true, true},    {"number", kNumberForm, true, true},
+    {"trng", kTextForm, true, false},     {"nrml", kTextForm, true, false},
+    {"wire", kWireForm, true, true},      {"stl", kStlForm, false, true},
+    {"null", kNullForm, false, true},
+};
+
+}  // namespace
+
 int output_code_from_word(const char* word) {
     if (word == nullptr) return kNullForm;
-    struct Entry {
-        const char* word;
-        int code;
-    };
-    static constexpr Entry kWords[] = {
-        {"", kTextForm},   {"text", kTextForm}, {"number", kNumberForm}, {"numb", kNumberForm},
-        {"trng", kTextForm}, {"nrml", kTextForm}, {"wire", kWireForm},
-    };
-    for (const Entry& entry : kWords) {
-        if (std::strcmp(word, entry.word) == 0) return entry.code;
+    for (const FormWord& entry : kFormWords) {
+        if (entry.legacy && std::strcmp(word, entry.word) == 0) return entry.code;
     }
     return kNullForm;
+}
+
+std::optional<int> modern_output_code(std::string_view word) {
+    for (const FormWord& entry : kFormWords) {
+        if (entry.modern && word == entry.word) return entry.code;
+    }
+    return std::nullopt;
+}
+
+std::string modern_form_words() {
+    std::string words;
+    for (const FormWord& entry : kFormWords) {
+        if (!entry.modern) continue;
+        if (!words.empty()) words += entry.code == kNullForm ? " or " : ", ";
+        words += entry.word;
+    }
+    return words;
 }
 
 FacetForm facet_form_of(int output_code) {

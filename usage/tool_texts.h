@@ -1,6 +1,10 @@
 // What both command lines print about the tool: the banner, the help, the output-code words and line.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "convert/converter.h"
 
 namespace trimora {
@@ -17,6 +21,13 @@ void print_help(TextOutput& console);
 // "trng" and "nrml"; NUMBER for "number" and "numb"; WIRE for "wire"; NULL for
 // a null pointer and for any other word.
 int output_code_from_word(const char* word);
+
+// The output code of a word of the modern form's -f: text, numb, number,
+// wire, stl or null; nothing for another word.
+std::optional<int> modern_output_code(std::string_view word);
+
+// Those words, as a usage message lists them: "text, numb, ... or null".
+std::string modern_form_words();
 
 // The facet form of an output code: the keywords "5" and "4" for NUMBER,
 // "nrml" and "trng" for every other code.

@@ -72,7 +72,7 @@ int convert_stl_file(const char* name, const FacetForm& form, RunConsole& consol
     replace_extension(kTextSize, input_path, "stl");
     replace_extension(kTextSize, output_path, "kpf");
     MeshConversion ends{input_path, output_path};
-    ends.keeps_output_read_in_part = true;
+    ends.legacy = true;
     return convert_mesh(ends, form, console).status;
 }
 
@@ -89,6 +89,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     request.from = ends.from;
     request.line_block_size = ends.line_block_size;
     request.bytes_read = ends.bytes_read;
+    request.legacy = ends.legacy;
     if (!input->open(request)) {
         console.problem("Cannot open file: [%s]\n", input_path);
         result.problem_lines = console.problems() - problems_before;
@@ -149,6 +150,12 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     const int nfacet = reader.facet_count(given);
     // A reader has said why it could not read to the end.
     const bool read_failed = !reader.read_to_end();
+    // An empty file, a picture, a cloud of points: a run that converts
+    // nothing must not pass for one that converted a mesh.
+    if (given == 0 && !read_failed && !ends.legacy) {
+        console.problem("No facet to convert in [%s]\n", input_path);
+        status = 0;
+    }
     result.format = reader.format_name();
     if (input->kind().gzip) result.format += ".gz";
     result.unit = reader.unit();
@@ -160,7 +167,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
 
     console.print("File closed: [%s]\n", input_path);
     if (writes_file) {
-        if (read_failed && !ends.keeps_output_read_in_part) {
+        if (read_failed && !ends.legacy) {
             file->discard();
         } else {
             file->close();

@@ -48,11 +48,12 @@ struct MeshConversion {
     // The kind --from names: of standard input, and of names whose extension
     // tells none (decide_input_kind).
     std::optional<InputKind> from{};
-    // An output file replaces the old one only when the conversion has
-    // finished and every write succeeded; an input that cannot be read to its
-    // end also keeps the old one, unless this is set (the legacy form, which
-    // puts in place what it read).
-    bool keeps_output_read_in_part = false;
+    // The run of the two-word command line, whose bytes stay as they have
+    // always been: the input's kind goes by its name alone (ReaderOptions),
+    // an input that gives no facet is no problem, and an input that cannot be
+    // read to its end still puts what it read in place of the old output,
+    // which otherwise stays as it was.
+    bool legacy = false;
 };
 
 // What a conversion ends with.

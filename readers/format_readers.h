@@ -17,11 +17,17 @@ std::unique_ptr<MeshReader> make_kpf_reader(ByteSource& source, std::string_view
 
 // The STL readers, after the first size bytes at first were read from the
 // source to tell which: ASCII STL read in blocks of block_size bytes, and
-// binary STL with its 84-byte prefix at prefix, which looks at what follows
-// its records when the input's size was not known.
+// binary STL with its 84-byte prefix at prefix. The binary reader checks its
+// records against the file's size when it is known (file_size), and else
+// looks at what follows them.
 std::unique_ptr<MeshReader> make_ascii_stl_reader(ByteSource& source, std::string_view name,
                                                   const unsigned char* first, std::size_t size, int block_size);
 std::unique_ptr<MeshReader> make_binary_stl_reader(ByteSource& source, std::string_view name,
-                                                   const unsigned char* prefix, bool check_data_after);
+                                                   const unsigned char* prefix, const ReaderOptions& options);
+
+// A reader that reads nothing: it gives the one problem, a message naming
+// the input, and ends without reading to the end.
+std::unique_ptr<MeshReader> make_refusing_reader(ByteSource& source, std::string_view name,
+                                                 const char* format_name, std::string message);
 
 }  // namespace trimora

@@ -62,10 +62,22 @@ std::optional<InputKind> input_kind_from_word(std::string_view word) {
 
 std::span<const char* const> format_words() { return kWords; }
 
+const char* format_word(MeshFormat format) {
+    for (std::size_t i = 0; i < kWords.size(); ++i) {
+        if (kExtensions[i].format == format) return kWords[i];
+    }
+    return "stl";
+}
+
 InputKind decide_input_kind(const InputFacts& facts) {
     const InputKind fallback = facts.from.value_or(InputKind{MeshFormat::kStl, false});
-    if (facts.standard) return fallback;
-    return input_kind_from_name(facts.name).value_or(fallback);
+    InputKind kind = facts.standard ? fallback : input_kind_from_name(facts.name).value_or(fallback);
+    if (facts.by_content && facts.first.starts_with("\x1F\x8B")) kind.gzip = true;
+    return kind;
+}
+
+bool starts_with_utf16_mark(std::string_view first) {
+    return first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF");
 }
 
 }  // namespace trimora

@@ -3,9 +3,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "platform/system.h"
+#include "readers/binary_stl.h"
+#include "readers/format_readers.h"
 
 namespace trimora {
 
@@ -28,14 +31,31 @@ bool MeshInput::open(const InputRequest& request) {
             if (!error) options.file_size = size;
         }
     }
-    kind_ = decide_input_kind({request.name, request.standard, request.from});
-    ByteSource* source = &file_;
+    options.legacy = request.legacy;
+    const bool by_content = !request.legacy;
+    kind_ = decide_input_kind({request.name, request.standard, request.from,
+                               by_content ? file_start_.look_ahead(2) : std::string_view(), by_content});
+    LookaheadSource* data = &file_start_;
     if (kind_.gzip) {
-        gzip_ = std::make_unique<GzipSource>(file_);
-        source = gzip_.get();
+        gzip_ = std::make_unique<GzipSource>(file_start_);
+        data_start_ = std::make_unique<LookaheadSource>(*gzip_);
+        data = data_start_.get();
         options.file_size.reset();
     }
-    reader_ = make_mesh_reader(kind_.format, *source, request.name, options);
+    // Text in UTF-16 would read as words cut by NUL bytes: it is refused in
+    // one line, unless the file's size makes it binary STL.
+    if (by_content && starts_with_utf16_mark(data->look_ahead(2))) {
+        const std::string_view first = data->look_ahead(kBinaryPrefixSize);
+        const bool binary_stl = kind_.format == MeshFormat::kStl && options.file_size &&
+                                stl_is_binary(reinterpret_cast<const unsigned char*>(first.data()), first.size(),
+                                              options.file_size);
+        if (!binary_stl) {
+            reader_ = make_refusing_reader(*data, request.name, format_word(kind_.format),
+                                           "UTF-16 text is not read in [" + std::string(request.name) + "]");
+            return true;
+        }
+    }
+    reader_ = make_mesh_reader(kind_.format, *data, request.name, options);
     return true;
 }
 

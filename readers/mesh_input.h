@@ -10,6 +10,7 @@
 #include "platform/byte_source.h"
 #include "readers/gzip_source.h"
 #include "readers/input_kind.h"
+#include "readers/lookahead_source.h"
 #include "readers/mesh_reader.h"
 
 namespace trimora {
@@ -21,6 +22,7 @@ struct InputRequest {
     std::string_view name;  // in the reader's messages
     std::optional<InputKind> from;  // the --from word's kind, if any
     int line_block_size = 0;        // see ReaderOptions
+    bool legacy = false;            // see ReaderOptions: the name alone tells the kind
     // Counts the input's own bytes as they are read, for a progress display; may be null.
     std::atomic<std::uint64_t>* bytes_read = nullptr;
 };
@@ -44,7 +46,9 @@ public:
 
 private:
     FileByteSource file_;
+    LookaheadSource file_start_{file_};  // the file's first bytes, for the kind
     std::unique_ptr<GzipSource> gzip_;
+    std::unique_ptr<LookaheadSource> data_start_;  // the decompressed bytes' first ones
     std::unique_ptr<MeshReader> reader_;
     InputKind kind_{MeshFormat::kStl, false};
 };

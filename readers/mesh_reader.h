@@ -85,6 +85,10 @@ struct ReaderOptions {
     // The bytes of a block of ASCII STL lines; 0 for the usual size. Tests
     // and fuzzing set small blocks to reach their edges.
     int line_block_size = 0;
+    // The reading of the two-word command line, kept as it has always been:
+    // binary STL whose size does not match its count is read as text, and a
+    // binary input that ends early only "cannot be read".
+    bool legacy = false;
 };
 
 // The reader of the format that reads from source and names the input name in

@@ -85,7 +85,7 @@ TEST(FirstArgumentOption, DashedWordsAreOptionsAndUnknownOnesAreUsageErrors) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"-q", "./-h.stl"}, std::vector<std::string>{"-q", "--", "-h.stl"}}) {
         TempDir dir;
-        write_file(dir / "-h.stl", "solid x\nendsolid x\n");
+        write_file(dir / "-h.stl", kTriangle);
         const ToolRun run = run_tool(dir.path(), args);
         EXPECT_EQ(run.exit_code, 0) << args[0];
         EXPECT_TRUE(fs::exists(dir / "-h.kpf")) << args[0];

@@ -365,7 +365,8 @@ std::string kpf_file(const std::vector<Triangle>& facets, const std::vector<Poin
     return crlf(text + trailer(static_cast<int>(facets.size())));
 }
 
-ReadBack read_back(MeshFormat format, const std::string& bytes, const std::string& name, bool gzip) {
+ReadBack read_back(MeshFormat format, const std::string& bytes, const std::string& name, bool gzip,
+                   const ReaderOptions& options) {
     MemoryByteSource memory(bytes.data(), bytes.size());
     std::unique_ptr<GzipSource> unzipped;
     ByteSource* source = &memory;
@@ -373,7 +374,7 @@ ReadBack read_back(MeshFormat format, const std::string& bytes, const std::strin
         unzipped = std::make_unique<GzipSource>(memory);
         source = unzipped.get();
     }
-    const std::unique_ptr<MeshReader> reader = make_mesh_reader(format, *source, name);
+    const std::unique_ptr<MeshReader> reader = make_mesh_reader(format, *source, name, options);
     ReadBack result;
     for (;;) {
         const ReadStep step = reader->next();

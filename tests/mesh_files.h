@@ -88,7 +88,7 @@ struct ReadBack {
     int facet_count = 0;  // the count a run reports
 };
 ReadBack read_back(MeshFormat format, const std::string& bytes, const std::string& name = "part",
-                   bool gzip = false);
+                   bool gzip = false, const ReaderOptions& options = {});
 
 // The steps in order, one line each: a facet as "x y z | x y z | x y z" in
 // shortest decimals (with " n x y z" after it when it has a normal), a

@@ -43,10 +43,14 @@ TEST(MeshInput, OpensEveryKindTheOneWay) {
     write_file(dir / "e.stl.gz", gzip_bytes(binary));
     write_file(dir / "f.mesh", kObj);
     write_file(dir / "g.stl", binary + std::string(50, '\n'));
+    write_file(dir / "h.stl", gzip_bytes(binary));
+    write_file(dir / "i.obj", std::string("\xFF\xFEv\0 \0", 6));
+    write_file(dir / "j.stl", binary_stl("\xFF\xFE", {{{0, 0, 1}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}}));
     struct Case {
         const char* file;
         std::optional<InputKind> from;
         const char* read;
+        bool legacy = false;  // by the name alone, as the two-word command line reads
     };
     const Case cases[] = {
         {"a.obj", std::nullopt, "1 obj\n"},
@@ -57,9 +61,16 @@ TEST(MeshInput, OpensEveryKindTheOneWay) {
         // --from names the kind only where the name tells none.
         {"f.mesh", InputKind{MeshFormat::kObj, false}, "1 obj\n"},
         {"a.obj", InputKind{MeshFormat::kOff, false}, "1 obj\n"},
-        // A whole record more than its count: no binary file by its size, so
-        // its bytes are read as text (the header's words, then a control byte).
-        {"g.stl", std::nullopt, "0 stl-ascii\nUnknown code word [?] on line 2\n"},
+        // A whole record more than its count: no binary file by its size, but
+        // binary by its bytes; the two-word command line reads it as text.
+        {"g.stl", std::nullopt, "1 stl-binary\nData after the last record: [g.stl]\n"},
+        {"g.stl", std::nullopt, "0 stl-ascii\nUnknown code word [?] on line 2\n", true},
+        // gzip by its bytes, whatever the name says; not for the two-word command line.
+        {"h.stl", std::nullopt, "1 stl-binary\n"},
+        {"h.stl", std::nullopt, "0 stl-ascii\n", true},
+        // UTF-16 text is refused in one line, unless the file's size makes it binary STL.
+        {"i.obj", std::nullopt, "0 obj cut\nUTF-16 text is not read in [i.obj]\n"},
+        {"j.stl", std::nullopt, "1 stl-binary\n"},
     };
     for (const Case& c : cases) {
         MeshInput input;
@@ -68,6 +79,7 @@ TEST(MeshInput, OpensEveryKindTheOneWay) {
         request.path = path.c_str();
         request.name = c.file;
         request.from = c.from;
+        request.legacy = c.legacy;
         ASSERT_TRUE(input.open(request)) << c.file;
         EXPECT_EQ(read_through(input.reader()), c.read) << c.file;
     }

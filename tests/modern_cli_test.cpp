@@ -43,6 +43,11 @@ std::string report(const std::string& form_line, const std::string& in, const st
            std::to_string(nfacet) + "\n" + (error ? kErrorBanner : "");
 }
 
+// The problems of kBadWord: its one bad line, and no facet to convert.
+std::string bad_word_problems(const std::string& name) {
+    return "Unknown code word [frobnicate] on line 2\nNo facet to convert in [" + name + "]\n";
+}
+
 std::string missing(const std::string& name) {
     return kTextLine + "Cannot open file: [" + name + "]\n" + kErrorBanner;
 }
@@ -296,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Files are told apart by the files themselves, never by their names.
         CliCase{"an_output_that_is_a_hard_link_of_another_input_is_refused", {"-q", "-j", "1", "a.stl", "b.stl"},
                 {{"a.stl", kBadWord}, {"b.stl", kTriangle}}, 1,
-                report(kTextLine, "a.stl", "a.kpf", 0, "Unknown code word [frobnicate] on line 2\n", true) +
+                report(kTextLine, "a.stl", "a.kpf", 0, bad_word_problems("a.stl"), true) +
                     kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
                 "", {{"a.kpf", crlf(header("a.stl") + trailer(0))}}, {}, "", "", {{"b.kpf", "a.stl"}}},
         // A replaced output is a new file: the other name of the old one keeps the old bytes.
@@ -328,8 +333,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"a.kpf", triangle_file("a.stl")}, {"b.kpf", triangle_file("b.stl")}}},
         CliCase{"a_problem_fails_the_run_and_quiet_still_shows_it", {"-q", "bad.stl", "a.stl"},
                 {{"bad.stl", kBadWord}, {"a.stl", kTriangle}}, 1,
-                report(kTextLine, "bad.stl", "bad.kpf", 0, "Unknown code word [frobnicate] on line 2\n",
-                       true),
+                report(kTextLine, "bad.stl", "bad.kpf", 0, bad_word_problems("bad.stl"), true),
                 "",
                 {{"bad.kpf", crlf(header("bad.stl") + trailer(0))},
                  {"a.kpf", triangle_file("a.stl")}}},
@@ -338,14 +342,14 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"standard_input_binary_with_a_solid_header", {"-f", "numb", "-"}, {}, 0,
                 without_cr(triangle_file("-", kNumberFacet)), kBanner + report(kNumberLine, "-", "-", 1), {}, {},
                 kBinaryTriangle},
-        // An input not read to its end keeps the old output.
-        CliCase{"standard_input_binary_ending_before_its_count_fails", {"-", "-o", "cut.kpf"},
+        // Binary data shorter than its count: its whole records are converted, and the
+        // problem says how many of the counted ones there were.
+        CliCase{"standard_input_binary_ending_before_its_count_converts_its_whole_records", {"-", "-o", "cut.kpf"},
                 {{"cut.kpf", "earlier output"}}, 1,
-                kBanner + report(kTextLine, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
-                {}, {}, binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
-        CliCase{"standard_input_binary_ending_before_its_count_writes_no_new_file", {"-", "-o", "cut.kpf"},
-                {}, 1, kBanner + report(kTextLine, "-", "cut.kpf", 1, "Cannot read file: [-]\n", true), "",
-                {}, {"cut.kpf"}, binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
+                kBanner + report(kTextLine, "-", "cut.kpf", 1,
+                                 "Binary STL cut short after [1] of [2] facets in [-]\n", true),
+                "", {{"cut.kpf", triangle_file("-")}}, {},
+                binary_stl("solid cut", 2, {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}})},
         // A pipe has no size: a record's worth of data after the counted records is a
         // problem of the file; less is left over, as in a file.
         CliCase{"standard_input_binary_with_a_record_after_its_count", {"-", "-o", "more.kpf"}, {}, 1,
@@ -357,8 +361,10 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"info_of_binary_standard_input_with_data_after_its_records", {"-q", "--info", "--json", "-"}, {}, 1,
                 triangle_json("-", "stl-binary"), info_lines("-", 1, "Data after the last record: [-]\n") + kErrorBanner, {}, {},
                 kBinaryTriangle + std::string(5000, 'x')},
-        CliCase{"standard_input_too_short_for_binary_is_text", {"-q", "-"}, {}, 0,
-                without_cr(crlf(header("-") + trailer(0))), "", {}, {}, "solid x\nendsolid x\n"},
+        CliCase{"standard_input_too_short_for_binary_is_text", {"-q", "-"}, {}, 1,
+                without_cr(crlf(header("-") + trailer(0))),
+                report(kTextLine, "-", "-", 0, "No facet to convert in [-]\n", true), {}, {},
+                "solid x\nendsolid x\n"},
         CliCase{"standard_input_to_a_named_file", {"-", "-o", "piped.kpf"}, {}, 0,
                 kBanner + report(kTextLine, "-", "piped.kpf", 1), "",
                 {{"piped.kpf", triangle_file("-")}}, {}, kTriangle},
@@ -391,8 +397,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"parts/a.stl", kTriangle}, {"parts/b.stl", kBadWord}, {"parts/c.stl", kTriangle}},
                 1,
                 kBanner + report(kTextLine, "parts/a.stl", "parts/a.kpf", 1) +
-                    report(kTextLine, "parts/b.stl", "parts/b.kpf", 0,
-                           "Unknown code word [frobnicate] on line 2\n", true) +
+                    report(kTextLine, "parts/b.stl", "parts/b.kpf", 0, bad_word_problems("parts/b.stl"), true) +
                     report(kTextLine, "parts/c.stl", "parts/c.kpf", 1),
                 "",
                 {{"parts/a.kpf", triangle_file("parts/a.stl")},
@@ -440,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"quiet_info_prints_every_block_and_the_reports_of_problems",
                 {"-q", "--info", "tri.stl", "bad.stl"}, {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}},
                 1, triangle_block("tri.stl") + empty_block("bad.stl"),
-                info_lines("bad.stl", 0, "Unknown code word [frobnicate] on line 2\n") + kErrorBanner},
+                info_lines("bad.stl", 0, bad_word_problems("bad.stl")) + kErrorBanner},
         // No memory for one file's edge set ends that job alone.
         CliCase{"out_of_memory_ends_one_job_and_the_others_go_on",
                 {"-q", "--info", "-j", "2", "big.stl", "tri.stl"},
@@ -453,7 +458,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}}, 1,
                 triangle_json("tri.stl") + kEmptyJson,
                 kBanner + info_lines("tri.stl", 1) +
-                    info_lines("bad.stl", 0, "Unknown code word [frobnicate] on line 2\n") +
+                    info_lines("bad.stl", 0, bad_word_problems("bad.stl")) +
                     kErrorBanner + "Cannot open file: [absent.stl]\n" + kErrorBanner,
                 {}, {"tri.kpf", "bad.kpf", "absent.kpf"}},
         CliCase{"info_of_binary_standard_input", {"-q", "--info", "--json", "-"}, {}, 0,

@@ -68,6 +68,7 @@ TEST(StlReader, GivesTheRecordsOfEachBinaryStream) {
         std::string input;
         std::string steps;
         bool read_to_end;
+        bool legacy = false;  // the reading of the two-word command line
     };
     const BinaryCase cases[] = {
         {"a record made unit", binary_stl("solid x", {facet}), "0 0 0 | 1 0 0 | 1 1 0 n 0 0 1\n", true},
@@ -78,11 +79,17 @@ TEST(StlReader, GivesTheRecordsOfEachBinaryStream) {
         {"a whole record more", binary_stl("", {facet}, std::string(50, 'x')),
          "0 0 0 | 1 0 0 | 1 1 0 n 0 0 1\nData after the last record: [part.stl]\n", true},
         {"fewer records than the count", binary_stl("", 3, {facet}),
-         "0 0 0 | 1 0 0 | 1 1 0 n 0 0 1\nCannot read file: [part.stl]\n", false},
+         "0 0 0 | 1 0 0 | 1 1 0 n 0 0 1\nBinary STL cut short after [1] of [3] facets in [part.stl]\n", true},
+        {"fewer records than the count, two-word command line", binary_stl("", 3, {facet}),
+         "0 0 0 | 1 0 0 | 1 1 0 n 0 0 1\nCannot read file: [part.stl]\n", false, true},
+        {"a whole record more, two-word command line", binary_stl("", {facet}, std::string(50, 'x')),
+         "0 0 0 | 1 0 0 | 1 1 0 n 0 0 1\nData after the last record: [part.stl]\n", true, true},
         {"no records", binary_stl("", {}), "", true},
     };
     for (const BinaryCase& c : cases) {
-        const ReadBack read = read_back(MeshFormat::kStl, c.input, "part.stl");
+        ReaderOptions options;
+        options.legacy = c.legacy;
+        const ReadBack read = read_back(MeshFormat::kStl, c.input, "part.stl", false, options);
         EXPECT_EQ(steps_text(read), c.steps) << c.what;
         EXPECT_EQ(read.read_to_end, c.read_to_end) << c.what;
         EXPECT_EQ(read.format_name, "stl-binary") << c.what;

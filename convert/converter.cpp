@@ -20,8 +20,17 @@ namespace trimora {
 
 namespace {
 
+// The name as a header line may hold it: CR, LF and the end byte would
+// split or end the line when the file is read back, so each becomes '?'.
+std::string header_name(std::string name) {
+    for (char& c : name) {
+        if (c == '\r' || c == '\n' || c == '\x1A') c = '?';
+    }
+    return name;
+}
+
 void write_header(TextOutput& file, const char* input_path) {
-    file.print("$ File: %s\n", input_path);
+    file.print("$ File: %s\n", header_name(input_path).c_str());
     // A date of its own: conversions may run side by side.
     write_time_stamp(&file, "$ Date: ");
     file.print("$ Created by: %s - %s - %s\n", kProgramName, kVersion, kReleaseDate);
@@ -36,7 +45,7 @@ std::string solid_name(const char* input_path) {
     if (slash != std::string::npos) name.erase(0, slash + 1);
     const std::size_t dot = name.find('.', 1);
     if (dot != std::string::npos) name.resize(dot);
-    return name.empty() || name == "-" ? "mesh" : name;
+    return name.empty() || name == "-" ? "mesh" : header_name(name);
 }
 
 void write_trailer(TextOutput& file, int nfacet) {

@@ -431,6 +431,37 @@ TEST(BadInput, LongEmptyAndOddNames) {
     }
 }
 
+// A CR, an LF or the end byte in a name would split or end the "$ File:" line
+// when the file is read back: each becomes '?' there, in both forms, and the
+// file reads back. The console echoes the name as given; a tab stays a tab.
+TEST(BadInput, ControlBytesOfANameBecomeQuestionMarksInTheHeader_NeedsControlBytesInNames) {
+    struct Case {
+        std::string name;   // without the extension
+        std::string shown;  // in the header
+    };
+    const Case cases[] = {{"a\nb", "a?b"}, {"a\rb", "a?b"}, {"a\x1a" "b", "a?b"}, {"a\tb", "a\tb"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.name));
+        TempDir dir;
+        std::ofstream probe(dir / (c.name + ".stl"));
+        if (!probe) GTEST_SKIP() << "this file system takes no control bytes in names";
+        probe.close();
+        write_file(dir / (c.name + ".stl"), kTriangle);
+        const ToolRun legacy = run_tool(dir.path(), {c.name});
+        EXPECT_EQ(legacy.console, crlf(kBanner + kTextLine + "File open: [" + c.name + ".stl]\nFile open: [" + c.name +
+                                       ".kpf]\nFile closed: [" + c.name + ".stl]\nFile closed: [" + c.name +
+                                       ".kpf]\nnfacet = 1\n"));
+        EXPECT_EQ(mask_date(read_file(dir / (c.name + ".kpf"))),
+                  crlf(header(c.shown + ".stl") + kTextFacet + trailer(1)));
+        // What trimora writes, it reads back whole.
+        const ToolRun back = run_tool(dir.path(), {"-q", "-f", "stl", "-o", "back.stl", c.name + ".kpf"});
+        EXPECT_EQ(back.exit_code, 0) << back.console;
+        const ToolRun modern = run_tool(dir.path(), {"-q", "-o", "modern.kpf", c.name + ".stl"});
+        EXPECT_EQ(modern.exit_code, 0);
+        EXPECT_TRUE(read_file(dir / "modern.kpf").starts_with("$ File: " + c.shown + ".stl\r\n"));
+    }
+}
+
 // Windows opens a device for these names in every folder, whatever the extension: the run
 // must refuse them, never wait on the console or write to a device.
 TEST(BadInput, DeviceNamesAreRefused_WindowsOnly) {

@@ -58,6 +58,15 @@ std::size_t FileByteSource::read(void* buffer, std::size_t n) {
     return done;
 }
 
+std::optional<std::uint64_t> FileByteSource::known_size() const {
+    if (ended() || failure() != SourceFailure::kNone) return 0;
+    const std::uint64_t held = first_.size() - first_pos_;
+    if (stream_ == nullptr) return held;
+    const std::optional<std::uint64_t> left = file_bytes_left(stream_);
+    if (!left) return std::nullopt;
+    return held + *left;
+}
+
 std::size_t MemoryByteSource::read(void* buffer, std::size_t n) {
     const std::size_t done = std::min(n, size_ - pos_);
     if (done > 0) std::memcpy(buffer, data_ + pos_, done);

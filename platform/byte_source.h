@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -27,6 +28,16 @@ public:
 
     // Copies up to n bytes to buffer; returns how many.
     virtual std::size_t read(void* buffer, std::size_t n) = 0;
+
+    // How many bytes the reads from here on will give, when the source can
+    // tell before reading them: what is left of a regular file, with the
+    // bytes held from before it, or of memory; 0 once the data has ended or
+    // failed. Nothing when it cannot tell: a pipe, a terminal, a device, data
+    // decompressed as it is read. A file may grow or shrink while it is read:
+    // the count is what it held when asked, and the reads stay what counts.
+    // A caller may size a buffer by it once, but reads on to the short read
+    // that ends the data and keeps what the reads gave.
+    virtual std::optional<std::uint64_t> known_size() const { return std::nullopt; }
 
     // True once a read met the end of the data, with no failure.
     bool ended() const { return ended_; }
@@ -67,6 +78,8 @@ public:
     void count_bytes_in(std::atomic<std::uint64_t>* counter) { bytes_read_ = counter; }
 
     std::size_t read(void* buffer, std::size_t n) override;
+    // The bytes held from before, and what is left of the stream when it reads a regular file.
+    std::optional<std::uint64_t> known_size() const override;
 
 private:
     std::FILE* stream_ = nullptr;
@@ -83,6 +96,7 @@ public:
         : data_(static_cast<const unsigned char*>(data)), size_(size) {}
 
     std::size_t read(void* buffer, std::size_t n) override;
+    std::optional<std::uint64_t> known_size() const override { return size_ - pos_; }
 
 private:
     const unsigned char* data_;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,12 @@ struct FileId {
 FileId file_id_of(const char* name);
 // The identity of the regular file an open stream reads or writes.
 FileId file_id_of_stream(std::FILE* stream);
+
+// The bytes of a regular file that an open stream has still to read: the
+// file's size less the stream's position, 0 past the end. Nothing for a
+// stream of anything else (a pipe, a terminal, a device), or when the size
+// or the position cannot be told.
+std::optional<std::uint64_t> file_bytes_left(std::FILE* stream);
 
 // A text that every name of one file shares, for files that may not exist yet: the absolute
 // path with its links and dot parts resolved, its case folded where the file system ignores

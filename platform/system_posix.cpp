@@ -111,6 +111,15 @@ FileId file_id_of_stream(std::FILE* stream) {
     return fstat(fileno(stream), &status) == 0 ? id_of_status(status) : FileId{};
 }
 
+std::optional<std::uint64_t> file_bytes_left(std::FILE* stream) {
+    struct stat status;
+    if (fstat(fileno(stream), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    // The stream's position, with what its buffer holds unread taken off.
+    const off_t position = ftello(stream);
+    if (position < 0) return std::nullopt;
+    return status.st_size > position ? static_cast<std::uint64_t>(status.st_size - position) : 0;
+}
+
 std::string file_name_key(const char* name) {
     // Names are bytes and case counts: the resolved path is the key.
     struct stat status;

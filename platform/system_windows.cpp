@@ -3,6 +3,8 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -151,6 +153,18 @@ FileId file_id_of_stream(std::FILE* stream) {
     // -1 and -2 stand for no handle; -2 as a handle would be the current thread.
     const intptr_t handle = descriptor < 0 ? -1 : _get_osfhandle(descriptor);
     return handle < 0 ? FileId{} : id_of_handle(reinterpret_cast<HANDLE>(handle));
+}
+
+std::optional<std::uint64_t> file_bytes_left(std::FILE* stream) {
+    const int descriptor = _fileno(stream);
+    struct _stat64 status;
+    if (descriptor < 0 || _fstat64(descriptor, &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG) {
+        return std::nullopt;
+    }
+    // The stream's position, with what its buffer holds unread taken off.
+    const __int64 position = _ftelli64(stream);
+    if (position < 0) return std::nullopt;
+    return status.st_size > position ? static_cast<std::uint64_t>(status.st_size - position) : 0;
 }
 
 std::string file_name_key(const char* name) {

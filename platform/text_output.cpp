@@ -1,4 +1,4 @@
-// Buffered text-mode output: LF to CR LF translation, failure tracking, the message conversions.
+// Buffered text-mode output: LF to CR LF translation, failure tracking, numbers in the "%lf" form.
 #include "platform/text_output.h"
 
 #include <cstring>
@@ -168,28 +168,6 @@ void TextOutput::write_point_line(const char* word, double x, double y, double z
 
 void TextOutput::write_text(const char* text) {
     for (; *text != '\0'; ++text) write_char(*text);
-}
-
-void TextOutput::write_up_to_conversion(const char*& rest) {
-    // The format was checked when it was compiled: the next '%' starts the
-    // conversion this argument fills.
-    while (*rest != '%') write_char(*rest++);
-    rest += rest[1] == 'l' ? 3 : 2;
-}
-
-void TextOutput::print_argument(const char*& rest, const char* text) {
-    write_up_to_conversion(rest);
-    if (text != nullptr) write_text(text);
-}
-
-void TextOutput::print_argument(const char*& rest, int value) {
-    write_up_to_conversion(rest);
-    write_int(value);
-}
-
-void TextOutput::print_argument(const char*& rest, double value) {
-    write_up_to_conversion(rest);
-    write_lf(value);
 }
 
 }  // namespace trimora

@@ -68,23 +68,23 @@ public:
     }
 
     // Writes a message: "%s" takes a text (null is written as the empty
-    // text), "%d" an int, "%lf" a double, and every other character, LF
-    // included, is text. The format must match the arguments, which the
+    // text), "%d" a whole number, "%lf" a double, and every other character,
+    // LF included, is text. The format must match the arguments, which the
     // compiler checks.
     template <class... Args>
     void print(CheckedFormat<std::type_identity_t<Args>...> format, const Args&... args) {
-        const char* rest = format.text();
-        (print_argument(rest, args), ...);
-        write_text(rest);
+        Printer printer{*this};
+        walk_format(printer, format, args...);
     }
 
 private:
-    // Writes the text up to the next conversion, then the argument.
-    void print_argument(const char*& rest, const char* text);
-    void print_argument(const char*& rest, int value);
-    void print_argument(const char*& rest, double value);
-    // Writes the text up to the next '%' and moves rest past the conversion.
-    void write_up_to_conversion(const char*& rest);
+    // Takes the pieces of a message from walk_format: all are written as text.
+    struct Printer {
+        TextOutput& out;
+        void literal(std::string_view piece) { out.write(piece); }
+        void value(std::string_view text) { out.write(text); }
+    };
+
     void write_text(const char* text);
     // Makes room for n more bytes; n never exceeds the buffer size.
     char* reserve(int n) {

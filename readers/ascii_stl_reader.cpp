@@ -1,6 +1,5 @@
 // ASCII STL: the code-word state machine over the file's lines, giving facets and problems in file order.
 #include <memory>
-#include <string>
 
 #include "mesh/facet.h"
 #include "platform/text_input.h"
@@ -35,7 +34,6 @@ private:
     // The end of a facet: hands it on when it has exactly three vertices, or
     // reports the count; the vertex buffer is empty afterwards in every case.
     ReadStep finish_facet();
-    ReadStep line_problem(const char* what, const char* word);
 
     std::unique_ptr<TextInput> input_;
     LineBlocks lines_;
@@ -45,21 +43,11 @@ private:
     bool done_ = false;
 };
 
-ReadStep AsciiStlReader::line_problem(const char* what, const char* word) {
-    std::string message = what;
-    message += " [";
-    if (word != nullptr) message += word;
-    message += "] on line ";
-    message += std::to_string(line_number_);
-    return report(std::move(message));
-}
-
 ReadStep AsciiStlReader::finish_facet() {
     const int count = vertex_count_;
     vertex_count_ = 0;
     if (count == 3) return ReadStep::kFacet;
-    return report("Wrong number of vertices [" + std::to_string(count) + "] at line " +
-                  std::to_string(line_number_));
+    return report_as_printed(message::kWrongVertexCount, count, line_number_);
 }
 
 ReadStep AsciiStlReader::next() {
@@ -72,11 +60,11 @@ ReadStep AsciiStlReader::next() {
         switch (line.word) {
             case kFacet:
                 count_one(nfacet_);
-                if (!line.normal) return line_problem("Unexpected code word", word);
+                if (!line.normal) return report_as_printed(message::kUnexpectedCodeWord, word, line_number_);
                 for (int axis = 0; axis < 3; ++axis) facet_.normal[axis] = line.values[axis];
                 break;
             case kVertex:
-                if (vertex_count_ >= 3) return report("Too many vertices at line " + std::to_string(line_number_));
+                if (vertex_count_ >= 3) return report_as_printed(message::kTooManyVertices, line_number_);
                 for (int axis = 0; axis < 3; ++axis) facet_.vertices[vertex_count_][axis] = line.values[axis];
                 ++vertex_count_;
                 break;
@@ -86,15 +74,15 @@ ReadStep AsciiStlReader::next() {
             case kSolid:
             case kEndfacet:
             case kEndsolid: break;
-            case kUnknownWord: return line_problem("Unknown code word", word);
-            default: return line_problem("Unexpected default case", word);
+            case kUnknownWord: return report_as_printed(message::kUnknownCodeWord, word, line_number_);
+            default: return report_as_printed(message::kUnexpectedDefaultCase, word, line_number_);
         }
     }
     done_ = true;
     // A read error ends the lines like the end of the file: the output is
     // then incomplete, and the run must not look like a success.
     read_to_end_ = !input_->failed();
-    if (!read_to_end_) return report("Cannot read file: [" + name_ + "]");
+    if (!read_to_end_) return report_as_printed(message::kCannotReadFile, name_);
     return ReadStep::kEnd;
 }
 

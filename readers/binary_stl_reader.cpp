@@ -1,11 +1,9 @@
 // Binary STL: one facet per 50-byte record, up to the header's count.
 #include <memory>
-#include <string>
 
 #include "platform/byte_source.h"
 #include "readers/binary_stl.h"
 #include "readers/format_readers.h"
-#include "readers/reader_support.h"
 
 namespace trimora {
 
@@ -48,25 +46,24 @@ ReadStep BinaryStlReader::next() {
 ReadStep BinaryStlReader::end_of_records() {
     read_to_end_ = !records_->failed();
     if (options_.legacy) {
-        if (!read_to_end_) return report("Cannot read file: [" + name_ + "]");
+        if (!read_to_end_) return report_as_printed(message::kCannotReadFile, name_);
         // The counted facets are converted; what follows them is a problem of the file.
         if (!options_.file_size && records_->data_after_records()) {
-            return report("Data after the last record: [" + name_ + "]");
+            return report_as_printed(message::kDataAfterRecords, name_);
         }
         return ReadStep::kEnd;
     }
     if (!read_to_end_) {
-        if (source_.failure() != SourceFailure::kNone) return report(source_failure_message(source_, name_));
+        if (source_.failure() != SourceFailure::kNone) return report_failure(source_);
         // Shorter than its count: the whole records are the facets it has.
         read_to_end_ = true;
-        return report("Binary STL cut short after [" + decimal(given_) + "] of [" +
-                      decimal(records_->facet_count()) + "] facets in [" + name_ + "]");
+        return report(0, message::kBinaryStlCutShort, given_, records_->facet_count());
     }
     const std::uintmax_t records_end =
         kBinaryPrefixSize + static_cast<std::uintmax_t>(kBinaryRecordSize) * records_->facet_count();
     const bool data_after = options_.file_size ? *options_.file_size >= records_end + kBinaryRecordSize
                                                : records_->data_after_records();
-    if (data_after) return report("Data after the last record: [" + name_ + "]");
+    if (data_after) return report_as_printed(message::kDataAfterRecords, name_);
     return ReadStep::kEnd;
 }
 

@@ -25,9 +25,8 @@ std::unique_ptr<MeshReader> make_ascii_stl_reader(ByteSource& source, std::strin
 std::unique_ptr<MeshReader> make_binary_stl_reader(ByteSource& source, std::string_view name,
                                                    const unsigned char* prefix, const ReaderOptions& options);
 
-// A reader that reads nothing: it gives the one problem, a message naming
-// the input, and ends without reading to the end.
-std::unique_ptr<MeshReader> make_refusing_reader(ByteSource& source, std::string_view name,
-                                                 const char* format_name, std::string message);
+// A reader that reads nothing of text in UTF-16: it gives the one problem
+// that says so and ends without reading to the end.
+std::unique_ptr<MeshReader> make_utf16_refusal(ByteSource& source, std::string_view name, const char* format_name);
 
 }  // namespace trimora

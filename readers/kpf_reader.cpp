@@ -4,14 +4,11 @@
 #include <cstring>
 #include <string>
 
-#include "platform/byte_source.h"
 #include "platform/nan_rules.h"
 #include "platform/text_to_double.h"
 #include "readers/format_readers.h"
 #include "readers/kpf_numbers.h"
-#include "readers/line_reader.h"
-#include "readers/reader_messages.h"
-#include "readers/reader_support.h"
+#include "readers/line_mesh_reader.h"
 
 namespace trimora {
 
@@ -40,81 +37,67 @@ LineKind kind_of(std::string_view word) {
     return LineKind::kOther;
 }
 
-class KpfReader final : public MeshReader {
+class KpfReader final : public LineMeshReader {
 public:
-    KpfReader(ByteSource& source, std::string_view name) : MeshReader(source, name, "kpf"), lines_(source) {}
-
-    ReadStep next() override;
+    KpfReader(ByteSource& source, std::string_view name) : LineMeshReader(source, name, "kpf") {}
 
 private:
+    bool read_line(Line& line, ReadStep& step) override;
+    ReadStep read_end() override;
     // Ends the block being read; true with step set when it held an unfinished facet.
     bool end_block(ReadStep& step);
     // Reads the three numbers of a normal or vertex line into values; true
     // with step set on a problem.
     bool read_numbers(const char* p, double* values, ReadStep& step);
 
-    LineReader lines_;
     int vertices_read_ = 0;  // of the facet being read
     bool normal_read_ = false;
     double normal_[3] = {0.0, 0.0, 0.0};
-    double vertices_[3][3] = {};
-    bool done_ = false;
+    double corners_[3][3] = {};  // of the facet being read
 };
 
-ReadStep KpfReader::next() {
-    if (done_) return ReadStep::kEnd;
-    ReadStep step;
-    for (;;) {
-        Line line;
-        if (!lines_.next_line(line)) {
-            done_ = true;
-            read_to_end_ = source_.failure() == SourceFailure::kNone;
-            if (!read_to_end_) return report(source_failure_message(source_, name_));
-            return end_block(step) ? step : ReadStep::kEnd;
-        }
-        if (line.too_long) {
-            return report(reader_message(ReaderMessage::kLineTooLong, name_, lines_.line_number(),
-                                         {decimal(LineReader::kDefaultLineLimit)}));
-        }
-        const char* p = skip_blanks(line.text);
-        // Empty lines start facet blocks; "$ " lines are the header and trailer.
-        if (*p == '\0' || *p == '$') {
-            if (end_block(step)) return step;
-            continue;
-        }
-        const char* end = token_end(p);
-        const std::string_view word(p, static_cast<std::size_t>(end - p));
-        switch (kind_of(word)) {
-            case LineKind::kNormal: {
-                double normal[3];
-                if (read_numbers(end, normal, step)) return step;
-                // A facet's normal is its first normal line.
-                if (!normal_read_) {
-                    std::memcpy(normal_, normal, sizeof normal);
-                    normal_read_ = true;
-                }
-                break;
+bool KpfReader::read_line(Line& line, ReadStep& step) {
+    const char* p = skip_blanks(line.text);
+    // Empty lines start facet blocks; "$ " lines are the header and trailer.
+    if (*p == '\0' || *p == '$') return end_block(step);
+    const char* end = token_end(p);
+    const std::string_view word(p, static_cast<std::size_t>(end - p));
+    switch (kind_of(word)) {
+        case LineKind::kNormal: {
+            double normal[3];
+            if (read_numbers(end, normal, step)) return true;
+            // A facet's normal is its first normal line.
+            if (!normal_read_) {
+                std::memcpy(normal_, normal, sizeof normal);
+                normal_read_ = true;
             }
-            case LineKind::kVertex: {
-                if (read_numbers(end, vertices_[vertices_read_], step)) return step;
-                if (++vertices_read_ == 3) {
-                    std::memcpy(facet_.vertices, vertices_, sizeof vertices_);
-                    std::memcpy(facet_.normal, normal_, sizeof normal_);
-                    facet_.has_normal = normal_read_;
-                    vertices_read_ = 0;
-                    normal_read_ = false;
-                    return ReadStep::kFacet;
-                }
-                break;
-            }
-            case LineKind::kEdge:
-                done_ = true;
-                read_to_end_ = false;
-                return report(reader_message(ReaderMessage::kWireFrame, name_, lines_.line_number()));
-            case LineKind::kOther:
-                return report(reader_message(ReaderMessage::kUnknownLine, name_, lines_.line_number(), {p}));
+            return false;
         }
+        case LineKind::kVertex: {
+            if (read_numbers(end, corners_[vertices_read_], step)) return true;
+            if (++vertices_read_ < 3) return false;
+            std::memcpy(facet_.vertices, corners_, sizeof corners_);
+            std::memcpy(facet_.normal, normal_, sizeof normal_);
+            facet_.has_normal = normal_read_;
+            vertices_read_ = 0;
+            normal_read_ = false;
+            step = ReadStep::kFacet;
+            return true;
+        }
+        case LineKind::kEdge:
+            stop();
+            read_to_end_ = false;
+            step = report(lines_.line_number(), message::kWireFrame);
+            return true;
+        case LineKind::kOther: break;
     }
+    step = report(lines_.line_number(), message::kUnknownLine, p);
+    return true;
+}
+
+ReadStep KpfReader::read_end() {
+    ReadStep step;
+    return end_block(step) ? step : ReadStep::kEnd;
 }
 
 bool KpfReader::end_block(ReadStep& step) {
@@ -122,8 +105,7 @@ bool KpfReader::end_block(ReadStep& step) {
     vertices_read_ = 0;
     normal_read_ = false;
     if (read == 0) return false;
-    step = report(reader_message(ReaderMessage::kFaceTooSmall, name_, lines_.line_number(),
-                                 {decimal(static_cast<std::uint64_t>(read))}));
+    step = report(lines_.line_number(), message::kFaceTooSmall, read);
     return true;
 }
 
@@ -134,12 +116,11 @@ bool KpfReader::read_numbers(const char* p, double* values, ReadStep& step) {
         const std::string_view token(p, static_cast<std::size_t>(end - p));
         if (token.empty()) {
             for (int rest = axis; rest < 3; ++rest) values[rest] = 0.0;
-            step = report(reader_message(ReaderMessage::kTooFewCoordinates, name_, lines_.line_number(),
-                                         {decimal(static_cast<std::uint64_t>(axis))}));
+            step = report(lines_.line_number(), message::kTooFewCoordinates, axis);
             return true;
         }
         if (!read_kpf_number(token, values[axis])) {
-            step = report(reader_message(ReaderMessage::kBadNumber, name_, lines_.line_number(), {token}));
+            step = report(lines_.line_number(), message::kBadNumber, token);
             return true;
         }
         p = end;

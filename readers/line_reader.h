@@ -35,6 +35,8 @@ public:
     bool next_line(Line& line);
     // The number of the last line given, counted from 1.
     std::uint64_t line_number() const { return line_number_; }
+    // The longest line kept whole.
+    std::size_t line_limit() const { return line_limit_; }
 
     // The next n bytes (n at most kMaxTake), contiguous and valid until the
     // next call, or null when fewer than n are left; then the rest is used up.

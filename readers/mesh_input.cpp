@@ -50,8 +50,7 @@ bool MeshInput::open(const InputRequest& request) {
                                 stl_is_binary(reinterpret_cast<const unsigned char*>(first.data()), first.size(),
                                               options.file_size);
         if (!binary_stl) {
-            reader_ = make_refusing_reader(*data, request.name, format_word(kind_.format),
-                                           "UTF-16 text is not read in [" + std::string(request.name) + "]");
+            reader_ = make_utf16_refusal(*data, request.name, format_word(kind_.format));
             return true;
         }
     }

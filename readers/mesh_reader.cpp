@@ -1,9 +1,6 @@
 // The reader of each format, the choice of ASCII or binary STL, and the reader that refuses an input.
 #include "readers/mesh_reader.h"
 
-#include <string>
-#include <utility>
-
 #include "platform/byte_source.h"
 #include "readers/binary_stl.h"
 #include "readers/format_readers.h"
@@ -13,19 +10,19 @@ namespace trimora {
 
 namespace {
 
-class RefusingReader final : public MeshReader {
+// Text in UTF-16 would read as words cut by NUL bytes: it is refused whole.
+class Utf16Refusal final : public MeshReader {
 public:
-    RefusingReader(ByteSource& source, std::string_view name, const char* format_name, std::string message)
-        : MeshReader(source, name, format_name), message_(std::move(message)) {}
+    Utf16Refusal(ByteSource& source, std::string_view name, const char* format_name)
+        : MeshReader(source, name, format_name) {}
 
     ReadStep next() override {
         if (done_) return ReadStep::kEnd;
         done_ = true;
-        return report(std::move(message_));
+        return report(0, message::kUtf16Text);
     }
 
 private:
-    std::string message_;
     bool done_ = false;
 };
 
@@ -48,6 +45,14 @@ std::unique_ptr<MeshReader> make_stl_reader(ByteSource& source, std::string_view
 
 }  // namespace
 
+ReadStep MeshReader::report_failure(const ByteSource& source) {
+    switch (source.failure()) {
+        case SourceFailure::kCutShort: return report(0, message::kCompressedCutShort);
+        case SourceFailure::kCorrupt: return report(0, message::kCompressedCorrupt, source.failure_detail());
+        default: return report(0, message::kReadError);
+    }
+}
+
 std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& source, std::string_view name,
                                              const ReaderOptions& options) {
     switch (format) {
@@ -61,9 +66,8 @@ std::unique_ptr<MeshReader> make_mesh_reader(MeshFormat format, ByteSource& sour
     return make_stl_reader(source, name, options);
 }
 
-std::unique_ptr<MeshReader> make_refusing_reader(ByteSource& source, std::string_view name,
-                                                 const char* format_name, std::string message) {
-    return std::make_unique<RefusingReader>(source, name, format_name, std::move(message));
+std::unique_ptr<MeshReader> make_utf16_refusal(ByteSource& source, std::string_view name, const char* format_name) {
+    return std::make_unique<Utf16Refusal>(source, name, format_name);
 }
 
 }  // namespace trimora

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <type_traits>
 
 #include "mesh/facet.h"
+#include "platform/checked_format.h"
+#include "readers/reader_messages.h"
 
 namespace trimora {
 
@@ -40,7 +42,7 @@ public:
     // The facet of the last kFacet step.
     const Facet& facet() const { return facet_; }
     // The message of the last kProblem step: LF-free, naming the file and
-    // the line where there is one (see reader_messages.h).
+    // the line where there is one (see set_reader_message).
     const std::string& problem() const { return problem_; }
 
     // After kEnd: true when the input was read to its end; false when it was
@@ -61,11 +63,31 @@ protected:
     MeshReader(ByteSource& source, std::string_view name, const char* format_name)
         : source_(source), name_(name), format_name_(format_name) {}
 
-    // Sets problem() and returns kProblem.
-    ReadStep report(std::string message) {
-        problem_ = std::move(message);
+    // Sets problem() to the message of the table (reader_messages.h) filled
+    // with its values, naming the file and, above 0, the line; returns
+    // kProblem. The values must fill the message's conversions, one for one:
+    // the compiler checks them. problem() keeps its capacity, so that a
+    // reader makes its problems without allocating once it is warm.
+    template <class... Values>
+    ReadStep report(std::uint64_t line, CheckedFormat<std::type_identity_t<Values>...> message,
+                    const Values&... values) {
+        set_reader_message(problem_, name_, line, message, values...);
         return ReadStep::kProblem;
     }
+    // Sets problem() to an STL message as the two-word command line prints
+    // it (the second part of reader_messages.h's table): its values as they
+    // are, no place after it; returns kProblem.
+    template <class... Values>
+    ReadStep report_as_printed(CheckedFormat<std::type_identity_t<Values>...> message, const Values&... values) {
+        problem_.clear();
+        PrintedMessageText out{problem_};
+        walk_format(out, message, values...);
+        return ReadStep::kProblem;
+    }
+    // Sets problem() to what stopped the source before its end: it could not
+    // be read, was cut short or is corrupt; returns kProblem. The source must
+    // have failed.
+    ReadStep report_failure(const ByteSource& source);
 
     ByteSource& source_;
     std::string name_;  // the file's name in messages

@@ -4,22 +4,18 @@
 #include <cstring>
 #include <string>
 
-#include "platform/byte_source.h"
-#include "readers/line_reader.h"
-#include "readers/reader_messages.h"
-#include "readers/reader_support.h"
+#include "readers/line_mesh_reader.h"
 
 namespace trimora {
 
 namespace {
 
-class ObjReader final : public MeshReader {
+class ObjReader final : public LineMeshReader {
 public:
-    ObjReader(ByteSource& source, std::string_view name) : MeshReader(source, name, "obj"), lines_(source) {}
-
-    ReadStep next() override;
+    ObjReader(ByteSource& source, std::string_view name) : LineMeshReader(source, name, "obj") {}
 
 private:
+    bool read_line(Line& line, ReadStep& step) override;
     // Reads the statement in text, which began on line; true with step set
     // when it gives a face (its first facet is in facet_) or a problem.
     bool read_statement(char* text, std::uint64_t line, ReadStep& step);
@@ -28,33 +24,14 @@ private:
     // Joins the lines that follow a line ending in '\' to it, without the '\'.
     char* join_continued(const Line& first);
 
-    LineReader lines_;
-    VertexTable vertices_;
-    PolygonFan fan_;
     std::string joined_;
-    bool done_ = false;
 };
 
-ReadStep ObjReader::next() {
-    if (fan_.next(vertices_, facet_)) return ReadStep::kFacet;
-    if (done_) return ReadStep::kEnd;
-    for (;;) {
-        Line line;
-        if (!lines_.next_line(line)) {
-            done_ = true;
-            read_to_end_ = source_.failure() == SourceFailure::kNone;
-            if (!read_to_end_) return report(source_failure_message(source_, name_));
-            return ReadStep::kEnd;
-        }
-        const std::uint64_t number = lines_.line_number();
-        if (line.too_long) {
-            return report(reader_message(ReaderMessage::kLineTooLong, name_, number,
-                                         {decimal(LineReader::kDefaultLineLimit)}));
-        }
-        char* text = line.length > 0 && line.text[line.length - 1] == '\\' ? join_continued(line) : line.text;
-        ReadStep step;
-        if (read_statement(text, number, step)) return step;
-    }
+bool ObjReader::read_line(Line& line, ReadStep& step) {
+    // A statement continued over lines is named by its first line.
+    const std::uint64_t number = lines_.line_number();
+    char* text = line.length > 0 && line.text[line.length - 1] == '\\' ? join_continued(line) : line.text;
+    return read_statement(text, number, step);
 }
 
 char* ObjReader::join_continued(const Line& first) {
@@ -88,8 +65,7 @@ bool ObjReader::read_vertex(const char* p, std::uint64_t line, ReadStep& step) {
         if (!read_coordinate(p, vertex.coordinates[axis])) {
             // The vertex keeps its place, so that the indices after it still count right.
             for (int rest = axis; rest < 3; ++rest) vertex.coordinates[rest] = 0.0;
-            step = report(reader_message(ReaderMessage::kTooFewCoordinates, name_, line,
-                                         {decimal(static_cast<std::uint64_t>(axis))}));
+            step = report(line, message::kTooFewCoordinates, axis);
             return true;
         }
     }
@@ -110,20 +86,18 @@ bool ObjReader::read_face(const char* p, std::uint64_t line, ReadStep& step) {
         const char* start = p;
         std::int64_t index = 0;
         if (!read_integer(p, index) || !(*p == '/' || *p == '\0' || is_blank(*p)) || index == 0) {
-            step = report(reader_message(ReaderMessage::kBadVertexIndex, name_, line, {written(start)}));
+            step = report(line, message::kBadVertexIndex, written(start));
             return true;
         }
         // A negative index counts back from the last vertex defined so far.
         const std::int64_t resolved = index > 0 ? index - 1 : static_cast<std::int64_t>(count) + index;
         if (resolved < 0 || static_cast<std::uint64_t>(resolved) >= count) {
-            step = report(reader_message(ReaderMessage::kVertexIndexOutOfRange, name_, line, {written(start)}));
+            step = report(line, message::kVertexIndexOutOfRange, written(start));
             return true;
         }
         indices.push_back(static_cast<std::size_t>(resolved));
     }
-    step = fan_.start(vertices_, facet_)
-               ? ReadStep::kFacet
-               : report(reader_message(ReaderMessage::kFaceTooSmall, name_, line, {decimal(indices.size())}));
+    step = fan_.start(vertices_, facet_) ? ReadStep::kFacet : report(line, message::kFaceTooSmall, indices.size());
     return true;
 }
 

@@ -2,11 +2,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/byte_source.h"
 #include "readers/format_readers.h"
-#include "readers/line_reader.h"
-#include "readers/reader_messages.h"
-#include "readers/reader_support.h"
+#include "readers/line_mesh_reader.h"
 
 namespace trimora {
 
@@ -24,87 +21,62 @@ bool is_off_word(std::string_view word) {
     return word.empty();
 }
 
-class OffReader final : public MeshReader {
+class OffReader final : public LineMeshReader {
 public:
-    OffReader(ByteSource& source, std::string_view name) : MeshReader(source, name, "off"), lines_(source) {}
-
-    ReadStep next() override;
+    OffReader(ByteSource& source, std::string_view name) : LineMeshReader(source, name, "off") {}
 
 private:
-    enum class Part { kHeader, kCounts, kVertices, kFaces, kRest, kDone };
+    enum class Part { kHeader, kCounts, kVertices, kFaces, kRest };
 
+    bool read_line(Line& line, ReadStep& step) override;
+    ReadStep read_end() override;
     // Reads one line of the part the reader is in; true with step set when
     // it gives a facet or a problem.
     bool read_header(const char* p, ReadStep& step);
     bool read_counts(const char* p, ReadStep& step);
     bool read_vertex(const char* p, ReadStep& step);
     bool read_face(const char* p, ReadStep& step);
-    // The step at the end of the data.
-    ReadStep finish();
-    ReadStep stop_with(ReaderMessage message, std::string_view value);
+    // Stops the reading, which did not reach the end, with a problem of the header.
+    ReadStep stop_with(CheckedFormat<std::string_view> message, std::string_view value);
 
-    LineReader lines_;
-    VertexTable vertices_;
-    PolygonFan fan_;
     Part part_ = Part::kHeader;
     std::uint64_t vertex_count_ = 0;
     std::uint64_t face_count_ = 0;
     std::uint64_t faces_read_ = 0;
 };
 
-ReadStep OffReader::next() {
-    if (fan_.next(vertices_, facet_)) return ReadStep::kFacet;
-    while (part_ != Part::kDone) {
-        Line line;
-        if (!lines_.next_line(line)) return finish();
-        if (line.too_long) {
-            return report(reader_message(ReaderMessage::kLineTooLong, name_, lines_.line_number(),
-                                         {decimal(LineReader::kDefaultLineLimit)}));
-        }
-        if (char* hash = std::strchr(line.text, '#')) *hash = '\0';
-        const char* p = skip_blanks(line.text);
-        if (*p == '\0' || part_ == Part::kRest) continue;
-        ReadStep step;
-        bool stepped = false;
-        switch (part_) {
-            case Part::kHeader: stepped = read_header(p, step); break;
-            case Part::kCounts: stepped = read_counts(p, step); break;
-            case Part::kVertices: stepped = read_vertex(p, step); break;
-            case Part::kFaces: stepped = read_face(p, step); break;
-            default: break;
-        }
-        if (stepped) return step;
+bool OffReader::read_line(Line& line, ReadStep& step) {
+    if (char* hash = std::strchr(line.text, '#')) *hash = '\0';
+    const char* p = skip_blanks(line.text);
+    if (*p == '\0') return false;
+    switch (part_) {
+        case Part::kHeader: return read_header(p, step);
+        case Part::kCounts: return read_counts(p, step);
+        case Part::kVertices: return read_vertex(p, step);
+        case Part::kFaces: return read_face(p, step);
+        case Part::kRest: break;
     }
-    return ReadStep::kEnd;
+    return false;
 }
 
-ReadStep OffReader::stop_with(ReaderMessage message, std::string_view value) {
-    part_ = Part::kDone;
+ReadStep OffReader::stop_with(CheckedFormat<std::string_view> message, std::string_view value) {
+    stop();
     read_to_end_ = false;
-    return report(reader_message(message, name_, lines_.line_number(), {value}));
+    return report(lines_.line_number(), message, value);
 }
 
-ReadStep OffReader::finish() {
+ReadStep OffReader::read_end() {
     const Part part = part_;
-    part_ = Part::kDone;
-    if (source_.failure() != SourceFailure::kNone) {
-        read_to_end_ = false;
-        return report(source_failure_message(source_, name_));
-    }
-    read_to_end_ = true;
+    // What the end says is said once.
+    part_ = Part::kRest;
     const char* element = part == Part::kVertices ? "vertex" : "face";
     const std::uint64_t counted = part == Part::kVertices ? vertex_count_ : face_count_;
     const std::uint64_t read = part == Part::kVertices ? vertices_.size() : faces_read_;
     if (part == Part::kVertices || part == Part::kFaces) {
-        return report(reader_message(ReaderMessage::kDataEndsEarly, name_, lines_.line_number(),
-                                     {decimal(read), decimal(counted), element}));
+        return report(lines_.line_number(), message::kDataEndsEarly, read, counted, element);
     }
-    if (part == Part::kHeader || part == Part::kCounts) {
-        read_to_end_ = false;
-        return report(reader_message(part == Part::kHeader ? ReaderMessage::kBadOffHeader
-                                                           : ReaderMessage::kBadCounts,
-                                     name_, lines_.line_number(), {""}));
-    }
+    if (part == Part::kHeader) return stop_with(message::kBadOffHeader, "");
+    if (part == Part::kCounts) return stop_with(message::kBadCounts, "");
     return ReadStep::kEnd;
 }
 
@@ -114,7 +86,7 @@ bool OffReader::read_header(const char* p, ReadStep& step) {
     if (is_off_word(word)) {
         const char* rest = skip_blanks(end);
         if (std::strncmp(rest, "BINARY", 6) == 0) {
-            step = stop_with(ReaderMessage::kBadOffHeader, std::string(word) + " BINARY");
+            step = stop_with(message::kBadOffHeader, std::string(word) + " BINARY");
             return true;
         }
         part_ = Part::kCounts;
@@ -128,7 +100,7 @@ bool OffReader::read_header(const char* p, ReadStep& step) {
         part_ = Part::kCounts;
         return read_counts(p, step);
     }
-    step = stop_with(ReaderMessage::kBadOffHeader, word);
+    step = stop_with(message::kBadOffHeader, word);
     return true;
 }
 
@@ -143,7 +115,7 @@ bool OffReader::read_counts(const char* p, ReadStep& step) {
     }
     // The edge count is often left out; nothing reads it.
     if (given < 2 || (given == 2 && *skip_blanks(q) != '\0')) {
-        step = stop_with(ReaderMessage::kBadCounts, p);
+        step = stop_with(message::kBadCounts, p);
         return true;
     }
     vertex_count_ = static_cast<std::uint64_t>(counts[0]);
@@ -158,8 +130,7 @@ bool OffReader::read_vertex(const char* p, ReadStep& step) {
     for (int axis = 0; axis < 3; ++axis) {
         if (!read_coordinate(p, vertex.coordinates[axis])) {
             for (int rest = axis; rest < 3; ++rest) vertex.coordinates[rest] = 0.0;
-            step = report(reader_message(ReaderMessage::kTooFewCoordinates, name_, lines_.line_number(),
-                                         {decimal(static_cast<std::uint64_t>(axis))}));
+            step = report(lines_.line_number(), message::kTooFewCoordinates, axis);
             return true;
         }
     }
@@ -172,8 +143,8 @@ bool OffReader::read_face(const char* p, ReadStep& step) {
     std::int64_t size = 0;
     const char* start = p;
     if (!read_integer(p, size) || size < 0 || (*p != '\0' && !is_blank(*p))) {
-        step = report(reader_message(ReaderMessage::kBadListCount, name_, line,
-                                     {std::string_view(start, static_cast<std::size_t>(token_end(start) - start))}));
+        step = report(line, message::kBadListCount,
+                      std::string_view(start, static_cast<std::size_t>(token_end(start) - start)));
         return true;
     }
     std::vector<std::size_t>& indices = fan_.new_polygon();
@@ -181,8 +152,7 @@ bool OffReader::read_face(const char* p, ReadStep& step) {
     for (std::int64_t i = 0; i < size; ++i) {
         p = skip_blanks(p);
         if (*p == '\0') {
-            step = report(reader_message(ReaderMessage::kFewerIndicesThanCount, name_, line,
-                                         {decimal(static_cast<std::uint64_t>(size))}));
+            step = report(line, message::kFewerIndicesThanCount, size);
             return true;
         }
         const char* token = p;
@@ -190,19 +160,17 @@ bool OffReader::read_face(const char* p, ReadStep& step) {
         const bool is_number = read_integer(p, index) && (*p == '\0' || is_blank(*p));
         const std::string_view written(token, static_cast<std::size_t>(token_end(token) - token));
         if (!is_number) {
-            step = report(reader_message(ReaderMessage::kBadVertexIndex, name_, line, {written}));
+            step = report(line, message::kBadVertexIndex, written);
             return true;
         }
         if (index < 0 || static_cast<std::uint64_t>(index) >= vertices_.size()) {
-            step = report(reader_message(ReaderMessage::kVertexIndexOutOfRange, name_, line, {written}));
+            step = report(line, message::kVertexIndexOutOfRange, written);
             return true;
         }
         indices.push_back(static_cast<std::size_t>(index));
         p = token_end(p);
     }
-    step = fan_.start(vertices_, facet_)
-               ? ReadStep::kFacet
-               : report(reader_message(ReaderMessage::kFaceTooSmall, name_, line, {decimal(indices.size())}));
+    step = fan_.start(vertices_, facet_) ? ReadStep::kFacet : report(line, message::kFaceTooSmall, indices.size());
     return true;
 }
 

@@ -1,5 +1,6 @@
 // Stanford PLY: the header's elements read in their order, ASCII or binary of either byte order.
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -9,9 +10,7 @@
 #include "platform/byte_source.h"
 #include "platform/text_to_double.h"
 #include "readers/format_readers.h"
-#include "readers/line_reader.h"
-#include "readers/reader_messages.h"
-#include "readers/reader_support.h"
+#include "readers/line_mesh_reader.h"
 
 namespace trimora {
 
@@ -101,15 +100,24 @@ struct Element {
     bool deferred = false;  // faces that come before the vertices, kept until those are read
 };
 
-class PlyReader final : public MeshReader {
+class PlyReader final : public LineMeshReader {
 public:
-    PlyReader(ByteSource& source, std::string_view name) : MeshReader(source, name, "ply"), lines_(source) {}
-
-    ReadStep next() override;
+    // Header lines too long to keep are bad lines, and ASCII values are read
+    // from the kept part of a long line, as from any other.
+    PlyReader(ByteSource& source, std::string_view name)
+        : LineMeshReader(source, name, "ply", LongLines::kCut) {}
 
 private:
-    // Reads the header; true when its elements can be read.
-    bool read_header(ReadStep& step);
+    enum class Part { kFirstLine, kHeader, kBody };
+
+    bool read_line(Line& line, ReadStep& step) override;
+    bool read_on(ReadStep& step) override;
+    ReadStep read_end() override;
+    // Reads a line of the header after its first; true with step set on a
+    // problem, which stops the reading.
+    bool read_header_line(const Line& line, ReadStep& step);
+    // Ends the header at its end_header line; true with step set on a problem.
+    bool end_header(ReadStep& step);
     // Marks the vertex coordinates and the face indices; true when they are there.
     bool find_roles(ReadStep& step);
     // Reads one instance of the current element; true with step set when it
@@ -126,42 +134,51 @@ private:
     ReadStep data_ended();
     // Gives back the faces kept while the vertices were still to come.
     bool replay_deferred(ReadStep& step);
-    ReadStep stop(ReadStep step);
 
-    LineReader lines_;
+    Part part_ = Part::kFirstLine;
+    bool format_read_ = false;
     Encoding encoding_ = Encoding::kAscii;
     std::vector<Element> elements_;
     std::size_t element_ = 0;      // the element being read
     std::uint64_t instance_ = 0;   // instances of it read
-    bool header_read_ = false;
-    bool done_ = false;
-    VertexTable vertices_;
-    PolygonFan fan_;
     // Faces read before the vertices: per face its line, its size, then its indices.
     SegmentedArray<std::uint64_t> deferred_;
     std::size_t replayed_ = 0;
     std::size_t vertex_element_ = 0;  // the index of the vertex element
-    // The current line of ASCII data and the place in it.
-    Line line_{nullptr, 0, false};
+    // The place in the current line of ASCII data.
     const char* cursor_ = "";
 };
 
-ReadStep PlyReader::stop(ReadStep step) {
-    done_ = true;
-    return step;
+bool PlyReader::read_line(Line& line, ReadStep& step) {
+    switch (part_) {
+        case Part::kFirstLine:
+            if (std::strcmp(line.text, "ply") == 0) {
+                part_ = Part::kHeader;
+                return false;
+            }
+            stop();
+            step = source_.failure() != SourceFailure::kNone ? report_failure(source_) : report(0, message::kNoPlyHeader);
+            return true;
+        case Part::kHeader: return read_header_line(line, step);
+        case Part::kBody:
+            // read_on takes the values of the line.
+            cursor_ = line.text;
+            return false;
+    }
+    return false;
 }
 
-ReadStep PlyReader::next() {
-    if (fan_.next(vertices_, facet_)) return ReadStep::kFacet;
-    if (done_) return ReadStep::kEnd;
-    ReadStep step;
-    if (!header_read_) {
-        header_read_ = true;
-        if (!read_header(step) || !find_roles(step)) return stop(step);
-    }
+bool PlyReader::read_on(ReadStep& step) {
+    if (part_ != Part::kBody) return false;
     for (;;) {
-        if (replay_deferred(step)) return step;
-        if (element_ == elements_.size()) break;
+        if (replay_deferred(step)) return true;
+        if (element_ == elements_.size()) {
+            // What follows the last element is not the mesh's, but it is read:
+            // a compressed stream's check comes at its end.
+            while (lines_.skip(std::uint64_t{1} << 20)) {
+            }
+            return false;
+        }
         const Element& element = elements_[element_];
         // An element without properties holds no data, however many it counts.
         if (instance_ == element.count || element.properties.empty()) {
@@ -169,99 +186,106 @@ ReadStep PlyReader::next() {
             instance_ = 0;
             continue;
         }
-        if (read_instance(element, step)) return step;
-    }
-    // What follows the last element is not the mesh's, but it is read: a
-    // compressed stream's check comes at its end.
-    while (lines_.skip(std::uint64_t{1} << 20)) {
-    }
-    read_to_end_ = source_.failure() == SourceFailure::kNone;
-    if (!read_to_end_) return stop(report(source_failure_message(source_, name_)));
-    return stop(ReadStep::kEnd);
-}
-
-bool PlyReader::read_header(ReadStep& step) {
-    Line line;
-    const auto bad_line = [&](std::string_view text) {
-        step = report(reader_message(ReaderMessage::kBadPlyHeaderLine, name_, lines_.line_number(), {text}));
-        return false;
-    };
-    if (!lines_.next_line(line) || std::strcmp(line.text, "ply") != 0) {
-        if (source_.failure() != SourceFailure::kNone) {
-            step = report(source_failure_message(source_, name_));
-        } else {
-            step = report(reader_message(ReaderMessage::kNoPlyHeader, name_, 0));
-        }
-        return false;
-    }
-    bool format_read = false;
-    for (;;) {
-        if (!lines_.next_line(line)) {
-            step = report(source_.failure() != SourceFailure::kNone
-                              ? source_failure_message(source_, name_)
-                              : reader_message(ReaderMessage::kPlyHeaderCutShort, name_, 0));
+        // An instance of ASCII data starts on the rest of this line or on the next line that has a value.
+        if (encoding_ == Encoding::kAscii && *skip_blanks(cursor_) == '\0') {
+            cursor_ = "";
             return false;
         }
-        if (line.too_long) return bad_line(line.text);
-        // Words of the line, at most six of them.
-        std::string_view words[6];
-        int count = 0;
-        for (const char* p = skip_blanks(line.text); *p != '\0' && count < 6; p = skip_blanks(p)) {
-            const char* end = token_end(p);
-            words[count++] = std::string_view(p, static_cast<std::size_t>(end - p));
-            p = end;
-        }
-        if (count == 0) continue;
-        const std::string_view keyword = words[0];
-        if (keyword == "comment" || keyword == "obj_info") continue;
-        if (keyword == "end_header" && count == 1) break;
-        if (keyword == "format" && count == 3 && !format_read && words[2] == "1.0") {
-            if (words[1] == "ascii") {
-                encoding_ = Encoding::kAscii;
-            } else if (words[1] == "binary_little_endian") {
-                encoding_ = Encoding::kLittleEndian;
-            } else if (words[1] == "binary_big_endian") {
-                encoding_ = Encoding::kBigEndian;
-            } else {
-                return bad_line(line.text);
-            }
-            format_read = true;
-            continue;
-        }
-        if (keyword == "element" && count == 3) {
-            Element element;
-            element.name = words[1];
-            std::int64_t value = 0;
-            const char* p = words[2].data();
-            if (!read_integer(p, value) || value < 0 || p != words[2].data() + words[2].size()) {
-                return bad_line(line.text);
-            }
-            element.count = static_cast<std::uint64_t>(value);
-            elements_.push_back(std::move(element));
-            continue;
-        }
-        if (keyword == "property" && !elements_.empty()) {
-            Property property;
-            if (count == 3 && type_of(words[1], property.type)) {
-                property.name = words[2];
-            } else if (count == 5 && words[1] == "list" && type_of(words[2], property.count_type) &&
-                       type_of(words[3], property.type)) {
-                property.is_list = true;
-                property.name = words[4];
-            } else {
-                return bad_line(line.text);
-            }
-            elements_.back().properties.push_back(std::move(property));
-            continue;
-        }
-        return bad_line(line.text);
+        if (read_instance(element, step)) return true;
     }
-    if (!format_read) {
-        step = report(reader_message(ReaderMessage::kBadPlyHeaderLine, name_, lines_.line_number(), {"end_header"}));
+}
+
+ReadStep PlyReader::read_end() {
+    switch (part_) {
+        case Part::kFirstLine:
+            read_to_end_ = false;
+            stop();
+            return report(0, message::kNoPlyHeader);
+        case Part::kHeader:
+            read_to_end_ = false;
+            stop();
+            return report(0, message::kPlyHeaderCutShort);
+        case Part::kBody: break;
+    }
+    cursor_ = "";
+    return element_ == elements_.size() ? ReadStep::kEnd : data_ended();
+}
+
+bool PlyReader::read_header_line(const Line& line, ReadStep& step) {
+    const auto bad_line = [&](std::string_view text) {
+        stop();
+        step = report(lines_.line_number(), message::kBadPlyHeaderLine, text);
+        return true;
+    };
+    if (line.too_long) return bad_line(line.text);
+    // Words of the line, at most six of them.
+    std::string_view words[6];
+    int count = 0;
+    for (const char* p = skip_blanks(line.text); *p != '\0' && count < 6; p = skip_blanks(p)) {
+        const char* end = token_end(p);
+        words[count++] = std::string_view(p, static_cast<std::size_t>(end - p));
+        p = end;
+    }
+    if (count == 0) return false;
+    const std::string_view keyword = words[0];
+    if (keyword == "comment" || keyword == "obj_info") return false;
+    if (keyword == "end_header" && count == 1) return end_header(step);
+    if (keyword == "format" && count == 3 && !format_read_ && words[2] == "1.0") {
+        if (words[1] == "ascii") {
+            encoding_ = Encoding::kAscii;
+        } else if (words[1] == "binary_little_endian") {
+            encoding_ = Encoding::kLittleEndian;
+        } else if (words[1] == "binary_big_endian") {
+            encoding_ = Encoding::kBigEndian;
+        } else {
+            return bad_line(line.text);
+        }
+        format_read_ = true;
         return false;
     }
+    if (keyword == "element" && count == 3) {
+        Element element;
+        element.name = words[1];
+        std::int64_t value = 0;
+        const char* p = words[2].data();
+        if (!read_integer(p, value) || value < 0 || p != words[2].data() + words[2].size()) {
+            return bad_line(line.text);
+        }
+        element.count = static_cast<std::uint64_t>(value);
+        elements_.push_back(std::move(element));
+        return false;
+    }
+    if (keyword == "property" && !elements_.empty()) {
+        Property property;
+        if (count == 3 && type_of(words[1], property.type)) {
+            property.name = words[2];
+        } else if (count == 5 && words[1] == "list" && type_of(words[2], property.count_type) &&
+                   type_of(words[3], property.type)) {
+            property.is_list = true;
+            property.name = words[4];
+        } else {
+            return bad_line(line.text);
+        }
+        elements_.back().properties.push_back(std::move(property));
+        return false;
+    }
+    return bad_line(line.text);
+}
+
+bool PlyReader::end_header(ReadStep& step) {
+    if (!format_read_) {
+        stop();
+        step = report(lines_.line_number(), message::kBadPlyHeaderLine, "end_header");
+        return true;
+    }
     format_name_ = encoding_ == Encoding::kAscii ? "ply-ascii" : "ply-binary";
-    return true;
+    if (!find_roles(step)) {
+        stop();
+        return true;
+    }
+    // The body follows, from the byte after this line's LF.
+    part_ = Part::kBody;
+    return false;
 }
 
 bool PlyReader::find_roles(ReadStep& step) {
@@ -275,6 +299,7 @@ bool PlyReader::find_roles(ReadStep& step) {
             vertex_element_ = static_cast<std::size_t>(&element - elements_.data());
             element.kind = ElementKind::kVertex;
             const char* axes[3] = {"x", "y", "z"};
+            const char* names[3] = {"vertex.x", "vertex.y", "vertex.z"};
             const Role roles[3] = {Role::kX, Role::kY, Role::kZ};
             for (int axis = 0; axis < 3; ++axis) {
                 Property* found = nullptr;
@@ -282,8 +307,7 @@ bool PlyReader::find_roles(ReadStep& step) {
                     if (property.name == axes[axis] && !property.is_list && found == nullptr) found = &property;
                 }
                 if (found == nullptr) {
-                    step = report(reader_message(ReaderMessage::kPlyPropertyMissing, name_, 0,
-                                                 {std::string("vertex.") + axes[axis]}));
+                    step = report(0, message::kPlyPropertyMissing, names[axis]);
                     return false;
                 }
                 found->role = roles[axis];
@@ -299,7 +323,7 @@ bool PlyReader::find_roles(ReadStep& step) {
                 }
             }
             if (found == nullptr) {
-                step = report(reader_message(ReaderMessage::kPlyPropertyMissing, name_, 0, {"face.vertex_indices"}));
+                step = report(0, message::kPlyPropertyMissing, "face.vertex_indices");
                 return false;
             }
             found->role = Role::kFaceIndices;
@@ -320,8 +344,10 @@ bool PlyReader::read_value(ValueType type, double& value, std::string_view& text
     // ASCII values are separated by blanks and line ends alike.
     cursor_ = skip_blanks(cursor_);
     while (*cursor_ == '\0') {
-        if (!lines_.next_line(line_)) return false;
-        cursor_ = skip_blanks(line_.text);
+        // An instance runs on over lines.
+        Line line;
+        if (!lines_.next_line(line)) return false;
+        cursor_ = skip_blanks(line.text);
     }
     const char* end = token_end(cursor_);
     text = std::string_view(cursor_, static_cast<std::size_t>(end - cursor_));
@@ -332,14 +358,25 @@ bool PlyReader::read_value(ValueType type, double& value, std::string_view& text
     return true;
 }
 
-// The text of a binary value for a message: whole values as integers, others as a short decimal.
-std::string value_text(double value, std::string_view text) {
-    if (!text.empty()) return std::string(text);
-    if (value >= 0 && value < 1e19 && value == std::floor(value)) return decimal(static_cast<std::uint64_t>(value));
+// Room for the decimal digits of a 64-bit whole number and its sign.
+constexpr std::size_t kDigitsSize = 24;
+
+// The decimal digits of value, written to digits.
+template <class Whole>
+std::string_view decimal(Whole value, char (&digits)[kDigitsSize]) {
+    const char* end = std::to_chars(digits, digits + kDigitsSize, value).ptr;
+    return std::string_view(digits, static_cast<std::size_t>(end - digits));
+}
+
+// The text of a value for a message: its own text when it has one (ASCII),
+// else whole values as integers written to digits, others as words.
+std::string_view value_text(double value, std::string_view text, char (&digits)[kDigitsSize]) {
+    if (!text.empty()) return text;
+    if (value >= 0 && value < 1e19 && value == std::floor(value)) {
+        return decimal(static_cast<std::uint64_t>(value), digits);
+    }
     if (value < 0 && value > -1e18 && value == std::floor(value)) {
-        std::string text_of_negative = decimal(static_cast<std::uint64_t>(-value));
-        text_of_negative.insert(text_of_negative.begin(), '-');
-        return text_of_negative;
+        return decimal(static_cast<std::int64_t>(value), digits);
     }
     return "not a whole number";
 }
@@ -348,7 +385,9 @@ bool PlyReader::read_instance(const Element& element, ReadStep& step) {
     double position[3] = {0.0, 0.0, 0.0};
     bool has_polygon = false;
     std::uint64_t line = 0;
-    std::string problem;
+    // A bad index is reported once the instance has been read to its end; its text waits in problem_.
+    bool bad_index = false;
+    char digits[kDigitsSize];
     for (const Property& property : element.properties) {
         double value = 0.0;
         std::string_view text;
@@ -370,14 +409,13 @@ bool PlyReader::read_instance(const Element& element, ReadStep& step) {
         if (line == 0) line = encoding_ == Encoding::kAscii ? lines_.line_number() : 0;
         if (!numeric || !(value >= 0 && value == std::floor(value) && value < 1e18)) {
             // No way to know where the instance ends: the rest of its line goes (binary: everything).
-            step = report(reader_message(ReaderMessage::kBadListCount, name_,
-                                         encoding_ == Encoding::kAscii ? lines_.line_number() : 0,
-                                         {value_text(value, text)}));
+            step = report(encoding_ == Encoding::kAscii ? lines_.line_number() : 0, message::kBadListCount,
+                          value_text(value, text, digits));
             if (encoding_ == Encoding::kAscii) {
                 cursor_ = "";
                 ++instance_;
             } else {
-                done_ = true;
+                stop();
             }
             return true;
         }
@@ -396,12 +434,13 @@ bool PlyReader::read_instance(const Element& element, ReadStep& step) {
                 step = data_ended();
                 return true;
             }
-            if (!indices || !problem.empty()) continue;
+            if (!indices || bad_index) continue;
             if (!numeric || !(value == std::floor(value)) || std::isinf(value)) {
-                problem = reader_message(ReaderMessage::kBadVertexIndex, name_, line, {value_text(value, text)});
+                bad_index = true;
+                report(line, message::kBadVertexIndex, value_text(value, text, digits));
             } else if (value < 0 || value >= 1e18) {
-                problem = reader_message(ReaderMessage::kVertexIndexOutOfRange, name_, line,
-                                         {value_text(value, text)});
+                bad_index = true;
+                report(line, message::kVertexIndexOutOfRange, value_text(value, text, digits));
             } else {
                 polygon->push_back(static_cast<std::size_t>(value));
             }
@@ -415,8 +454,8 @@ bool PlyReader::read_instance(const Element& element, ReadStep& step) {
         return false;
     }
     if (!has_polygon) return false;
-    if (!problem.empty()) {
-        step = report(std::move(problem));
+    if (bad_index) {
+        step = ReadStep::kProblem;
         return true;
     }
     if (element.deferred) {
@@ -432,12 +471,13 @@ bool PlyReader::read_instance(const Element& element, ReadStep& step) {
 void PlyReader::start_polygon(std::uint64_t line, ReadStep& step) {
     const std::vector<std::size_t>& indices = fan_.indices();
     if (indices.size() < 3) {
-        step = report(reader_message(ReaderMessage::kFaceTooSmall, name_, line, {decimal(indices.size())}));
+        step = report(line, message::kFaceTooSmall, indices.size());
         return;
     }
     for (const std::size_t index : indices) {
         if (index >= vertices_.size()) {
-            step = report(reader_message(ReaderMessage::kVertexIndexOutOfRange, name_, line, {decimal(index)}));
+            char digits[kDigitsSize];
+            step = report(line, message::kVertexIndexOutOfRange, decimal(index, digits));
             return;
         }
     }
@@ -459,16 +499,20 @@ bool PlyReader::replay_deferred(ReadStep& step) {
 }
 
 ReadStep PlyReader::data_ended() {
-    done_ = true;
-    if (source_.failure() != SourceFailure::kNone) return report(source_failure_message(source_, name_));
-    if (encoding_ != Encoding::kAscii) return report(reader_message(ReaderMessage::kBinaryPlyCutShort, name_, 0));
-    // The text ended early: a problem of the data, not of the reading.
+    if (source_.failure() != SourceFailure::kNone) {
+        stop();
+        return report_failure(source_);
+    }
+    if (encoding_ != Encoding::kAscii) {
+        stop();
+        return report(0, message::kBinaryPlyCutShort);
+    }
+    // The text ended early: a problem of the data, not of the reading. Faces
+    // kept for vertices still go.
     read_to_end_ = true;
     const Element& element = elements_[element_];
-    done_ = false;
     element_ = elements_.size();
-    return report(reader_message(ReaderMessage::kDataEndsEarly, name_, lines_.line_number(),
-                                 {decimal(instance_), decimal(element.count), element.name}));
+    return report(lines_.line_number(), message::kDataEndsEarly, instance_, element.count, element.name);
 }
 
 }  // namespace

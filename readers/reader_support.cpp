@@ -1,11 +1,7 @@
 // Shared pieces of the mesh readers.
 #include "readers/reader_support.h"
 
-#include <charconv>
-
-#include "platform/byte_source.h"
 #include "platform/text_to_double.h"
-#include "readers/reader_messages.h"
 
 namespace trimora {
 
@@ -47,21 +43,6 @@ bool read_coordinate(const char*& p, double& value) {
     value = text_to_double(p);
     p = token_end(p);
     return true;
-}
-
-std::string decimal(std::uint64_t value) {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return std::string(digits, result.ptr);
-}
-
-std::string source_failure_message(const ByteSource& source, std::string_view name) {
-    switch (source.failure()) {
-        case SourceFailure::kCutShort: return reader_message(ReaderMessage::kCompressedCutShort, name, 0);
-        case SourceFailure::kCorrupt:
-            return reader_message(ReaderMessage::kCompressedCorrupt, name, 0, {source.failure_detail()});
-        default: return reader_message(ReaderMessage::kReadError, name, 0);
-    }
 }
 
 }  // namespace trimora

@@ -1,10 +1,8 @@
-// What the mesh readers share: the vertex table, polygon fans, token scanning, source failures.
+// What the mesh readers share: the vertex table, polygon fans, token scanning.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "readers/mesh_reader.h"
@@ -72,12 +70,5 @@ bool read_integer(const char*& p, std::int64_t& value);
 // end of its token (the rest of "1.5x" is ignored, as it is there); false,
 // with p at the NUL, when no token is left.
 bool read_coordinate(const char*& p, double& value);
-
-// The text of a value for a message.
-std::string decimal(std::uint64_t value);
-
-// The message for a source that stopped before its end: cannot be read, cut
-// short or corrupt. The source must have failed.
-std::string source_failure_message(const ByteSource& source, std::string_view name);
 
 }  // namespace trimora

@@ -1,6 +1,8 @@
 // 3MF: the model of a zip package, its build items with their objects, components and transforms.
+#include <algorithm>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,7 +10,6 @@
 #include "platform/byte_source.h"
 #include "platform/text_to_double.h"
 #include "readers/format_readers.h"
-#include "readers/reader_messages.h"
 #include "readers/reader_support.h"
 #include "readers/three_mf_transform.h"
 #include "readers/xml_reader.h"
@@ -109,6 +110,10 @@ public:
 private:
     // Reads the package and opens its root model part; false with step set when it cannot.
     bool open_package(ReadStep& step);
+    // Reads the whole source into archive_: allocated once by the size the
+    // source tells, else grown as the bytes arrive. The bytes are what the
+    // reads give, whether the file grew or shrank since its size was told.
+    void read_archive();
     // The name of the root model part from the package relationships, or the usual name.
     std::string model_name();
     // Opens the part of that entry name as parts_[index]; false with step set when it cannot.
@@ -128,9 +133,6 @@ private:
     // Starts giving the object of that part and id; false with step set on a problem.
     bool start_object(std::uint32_t part, std::uint64_t id, const Transform& transform, std::uint64_t line,
                       ReadStep& step);
-    ReadStep message(ReaderMessage message, std::uint64_t line, std::initializer_list<std::string_view> values) {
-        return report(reader_message(message, name_, line, values));
-    }
 
     bool opened_ = false;
     bool done_ = false;
@@ -168,10 +170,27 @@ ReadStep ThreeMfReader::next() {
     }
 }
 
-bool ThreeMfReader::open_package(ReadStep& step) {
-    // The directory is at the end: the whole package is held, grown as it arrives.
+void ThreeMfReader::read_archive() {
     std::size_t size = 0;
-    archive_.resize(std::size_t{1} << 16);
+    const std::optional<std::uint64_t> known = source_.known_size();
+    if (known && *known > 0 && *known <= archive_.max_size()) {
+        archive_.resize(static_cast<std::size_t>(*known));
+        size = source_.read(archive_.data(), archive_.size());
+        // Fewer bytes: the file shrank, or could not be read.
+        if (size < archive_.size()) {
+            archive_.resize(size);
+            return;
+        }
+    }
+    if (known && size == *known) {
+        // One more read tells the end from a file that grew.
+        unsigned char more[4096];
+        const std::size_t got = source_.read(more, sizeof more);
+        archive_.insert(archive_.end(), more, more + got);
+        size += got;
+        if (got < sizeof more) return;
+    }
+    archive_.resize(std::max(size * 2, std::size_t{1} << 16));
     for (;;) {
         const std::size_t got = source_.read(archive_.data() + size, archive_.size() - size);
         size += got;
@@ -179,19 +198,24 @@ bool ThreeMfReader::open_package(ReadStep& step) {
         archive_.resize(archive_.size() * 2);
     }
     archive_.resize(size);
+}
+
+bool ThreeMfReader::open_package(ReadStep& step) {
+    // The directory is at the end: the whole package is held.
+    read_archive();
     if (source_.failure() != SourceFailure::kNone) {
-        step = report(source_failure_message(source_, name_));
+        step = report_failure(source_);
         return false;
     }
     std::string error;
     if (!zip_.open(archive_.data(), archive_.size(), error)) {
-        step = message(ReaderMessage::kBrokenZip, 0, {error});
+        step = report(0, message::kBrokenZip, error);
         return false;
     }
     std::string model = model_name();
     if (model.empty() || zip_.find(model) == nullptr) model = entry_name(kDefaultModel);
     if (zip_.find(model) == nullptr) {
-        step = message(ReaderMessage::kNoModel, 0, {});
+        step = report(0, message::kNoModel);
         return false;
     }
     return open_part(model, part_index(model), step);
@@ -231,22 +255,22 @@ bool ThreeMfReader::open_part(const std::string& name, std::uint32_t index, Read
     part_read_[index] = true;
     const ZipEntry* entry = zip_.find(name);
     if (entry == nullptr) {
-        step = message(ReaderMessage::kModelPartNotFound, 0, {name});
+        step = report(0, message::kModelPartNotFound, name);
         return false;
     }
     if (entry->encrypted()) {
-        step = message(ReaderMessage::kEncryptedZipEntry, 0, {entry->name});
+        step = report(0, message::kEncryptedZipEntry, entry->name);
         return false;
     }
     if (entry->method != 0 && entry->method != 8) {
-        step = message(ReaderMessage::kUnsupportedZipMethod, 0, {decimal(entry->method), entry->name});
+        step = report(0, message::kUnsupportedZipMethod, entry->method, entry->name);
         return false;
     }
     const unsigned char* start = nullptr;
     std::size_t available = 0;
     std::string error;
     if (!zip_.locate(*entry, start, available, error)) {
-        step = message(ReaderMessage::kBrokenZip, 0, {error});
+        step = report(0, message::kBrokenZip, error);
         return false;
     }
     auto part = std::make_unique<ModelPart>(*entry, start, available, index);
@@ -277,9 +301,9 @@ bool ThreeMfReader::read_event(ModelPart& part, ReadStep& step) {
     }
     // A broken part ends the reading: what it held up to there has been given.
     if (part.source.failure() != SourceFailure::kNone) {
-        step = report(source_failure_message(part.source, name_));
+        step = report_failure(part.source);
     } else {
-        step = message(ReaderMessage::kXmlError, part.xml.line(), {part.xml.error()});
+        step = report(part.xml.line(), message::kXmlError, part.xml.error());
     }
     done_ = true;
     frames_.clear();
@@ -299,7 +323,7 @@ bool ThreeMfReader::start_element(ModelPart& part, ReadStep& step) {
             for (const char* name : kUnits) known = known || *unit == name;
             if (!known) {
                 part.contexts.push_back(context);
-                step = message(ReaderMessage::kUnknownUnit, part.xml.line(), {*unit});
+                step = report(part.xml.line(), message::kUnknownUnit, *unit);
                 return true;
             }
             unit_ = *unit;
@@ -313,7 +337,7 @@ bool ThreeMfReader::start_element(ModelPart& part, ReadStep& step) {
         std::int64_t value = 0;
         if (id == nullptr || !read_whole_integer(*id, value) || value < 0) {
             part.contexts.push_back(Context::kOther);
-            step = message(ReaderMessage::kMissingAttribute, part.xml.line(), {"id", "object"});
+            step = report(part.xml.line(), message::kMissingAttribute, "id", "object");
             return true;
         }
         context = Context::kObject;
@@ -362,7 +386,7 @@ bool ThreeMfReader::read_vertex(ModelPart& part, ReadStep& step) {
         if (value == nullptr && missing == nullptr) missing = names[axis];
     }
     if (missing == nullptr) return false;
-    step = message(ReaderMessage::kMissingAttribute, part.xml.line(), {missing, "vertex"});
+    step = report(part.xml.line(), message::kMissingAttribute, missing, "vertex");
     return true;
 }
 
@@ -374,16 +398,16 @@ bool ThreeMfReader::read_triangle(ModelPart& part, ReadStep& step) {
         const std::string_view* value = part.xml.attribute(names[i]);
         std::int64_t index = 0;
         if (value == nullptr) {
-            step = message(ReaderMessage::kMissingAttribute, part.xml.line(), {names[i], "triangle"});
+            step = report(part.xml.line(), message::kMissingAttribute, names[i], "triangle");
             return true;
         }
         if (!read_whole_integer(*value, index)) {
-            step = message(ReaderMessage::kBadVertexIndex, part.xml.line(), {*value});
+            step = report(part.xml.line(), message::kBadVertexIndex, *value);
             return true;
         }
         const std::uint64_t place = part.first_vertex + static_cast<std::uint64_t>(index);
         if (index < 0 || static_cast<std::uint64_t>(index) >= count || place > UINT32_MAX) {
-            step = message(ReaderMessage::kVertexIndexOutOfRange, part.xml.line(), {*value});
+            step = report(part.xml.line(), message::kVertexIndexOutOfRange, *value);
             return true;
         }
         triangle.vertices[i] = static_cast<std::uint32_t>(place);
@@ -399,13 +423,13 @@ bool ThreeMfReader::read_reference(ModelPart& part, std::uint32_t& target_part, 
     const std::string_view* object_id = part.xml.attribute("objectid");
     std::int64_t value = 0;
     if (object_id == nullptr || !read_whole_integer(*object_id, value) || value < 0) {
-        step = message(ReaderMessage::kMissingAttribute, part.xml.line(), {"objectid", element});
+        step = report(part.xml.line(), message::kMissingAttribute, "objectid", element);
         return false;
     }
     id = static_cast<std::uint64_t>(value);
     const std::string_view* text = part.xml.attribute("transform");
     if (text != nullptr && !parse_transform(*text, transform)) {
-        step = message(ReaderMessage::kBadTransform, part.xml.line(), {*text});
+        step = report(part.xml.line(), message::kBadTransform, *text);
         return false;
     }
     // The production extension places objects in other parts, named by a path of any prefix.
@@ -423,12 +447,12 @@ bool ThreeMfReader::start_object(std::uint32_t part, std::uint64_t id, const Tra
                                  std::uint64_t line, ReadStep& step) {
     const auto found = object_index_.find({part, id});
     if (found == object_index_.end()) {
-        step = message(ReaderMessage::kObjectNotFound, line, {decimal(id)});
+        step = report(line, message::kObjectNotFound, id);
         return false;
     }
     Object& object = objects_[found->second];
     if (object.on_path) {
-        step = message(ReaderMessage::kComponentCycle, line, {decimal(id)});
+        step = report(line, message::kComponentCycle, id);
         return false;
     }
     object.on_path = true;

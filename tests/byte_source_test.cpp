@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include "compressed_files.h"
 #include "run_tool.h"
@@ -87,6 +91,116 @@ TEST(ByteSource, MemoryGivesItsBytesThenTheEnd) {
     MemoryByteSource empty(nullptr, 0);
     EXPECT_EQ(read_all(empty, 5), "");
     EXPECT_TRUE(empty.ended());
+}
+
+using Size = std::optional<std::uint64_t>;
+
+// Reads n bytes, which the source must have.
+void take(ByteSource& source, std::size_t n) {
+    std::string bytes(n, '\0');
+    ASSERT_EQ(source.read(bytes.data(), n), n);
+}
+
+TEST(ByteSource, AFileKnowsTheBytesItWillGive) {
+    TempDir dir;
+    write_file(dir / "data.bin", std::string(100000, 'd'));
+    FileByteSource file;
+    ASSERT_TRUE(file.open(utf8(dir / "data.bin").c_str()));
+    EXPECT_EQ(file.known_size(), Size(100000));
+    take(file, 1);
+    EXPECT_EQ(file.known_size(), Size(99999));
+    take(file, 4096);
+    EXPECT_EQ(file.known_size(), Size(95903));
+    take(file, 95903);
+    EXPECT_EQ(file.known_size(), Size(0));
+    EXPECT_EQ(read_all(file, 10), "");
+    EXPECT_EQ(file.known_size(), Size(0));
+}
+
+TEST(ByteSource, AnAttachedStreamCountsTheBytesHeldFromBefore) {
+    TempDir dir;
+    write_file(dir / "all.bin", "hello world");
+    std::FILE* stream = std::fopen(utf8(dir / "all.bin").c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    char first[6];
+    ASSERT_EQ(std::fread(first, 1, 6, stream), 6u);
+    {
+        FileByteSource file;
+        file.attach(stream, first, 6);
+        EXPECT_EQ(file.known_size(), Size(11));
+        take(file, 4);
+        EXPECT_EQ(file.known_size(), Size(7));
+        take(file, 4);
+        EXPECT_EQ(file.known_size(), Size(3));
+        EXPECT_EQ(read_all(file, 5), "rld");
+        EXPECT_EQ(file.known_size(), Size(0));
+    }
+    static_cast<void>(std::fclose(stream));  // only read from
+    FileByteSource first_only;
+    first_only.attach(nullptr, "abc", 3);
+    EXPECT_EQ(first_only.known_size(), Size(3));
+    take(first_only, 2);
+    EXPECT_EQ(first_only.known_size(), Size(1));
+}
+
+TEST(ByteSource, MemoryKnowsTheBytesLeft) {
+    const std::string bytes = "0123456789";
+    MemoryByteSource memory(bytes.data(), bytes.size());
+    EXPECT_EQ(memory.known_size(), Size(10));
+    take(memory, 3);
+    EXPECT_EQ(memory.known_size(), Size(7));
+    EXPECT_EQ(read_all(memory, 4), "3456789");
+    EXPECT_EQ(memory.known_size(), Size(0));
+    MemoryByteSource empty(nullptr, 0);
+    EXPECT_EQ(empty.known_size(), Size(0));
+}
+
+TEST(ByteSource, NoSizeIsKnownOfWhatIsNoRegularFile) {
+    const char* null_device = device_names_reserved() ? "NUL" : "/dev/null";
+    std::FILE* device = std::fopen(null_device, "rb");
+    ASSERT_NE(device, nullptr);
+    FileByteSource file;
+    file.attach(device, "ab", 2);
+    EXPECT_EQ(file.known_size(), Size());
+    static_cast<void>(std::fclose(device));
+    TempDir dir;
+    if (make_fifo(dir / "pipe")) {
+        // Opened for reading and writing, so that the opening does not wait for a writer.
+        std::FILE* pipe = std::fopen(utf8(dir / "pipe").c_str(), "r+b");
+        ASSERT_NE(pipe, nullptr);
+        FileByteSource fifo;
+        fifo.attach(pipe, "", 0);
+        EXPECT_EQ(fifo.known_size(), Size());
+        static_cast<void>(std::fclose(pipe));
+    }
+}
+
+// The size is what the file held when asked; the reads give what it holds when read.
+TEST(ByteSource, AFileThatChangesGivesWhatItHoldsWhenRead) {
+    TempDir dir;
+    write_file(dir / "grows.bin", std::string(1000, 'g'));
+    FileByteSource grows;
+    ASSERT_TRUE(grows.open(utf8(dir / "grows.bin").c_str()));
+    EXPECT_EQ(grows.known_size(), Size(1000));
+    {
+        std::FILE* more = std::fopen(utf8(dir / "grows.bin").c_str(), "ab");
+        ASSERT_NE(more, nullptr);
+        ASSERT_EQ(std::fwrite("more!", 1, 5, more), 5u);
+        ASSERT_EQ(std::fclose(more), 0);
+    }
+    EXPECT_EQ(read_all(grows, 300), std::string(1000, 'g') + "more!");
+
+    write_file(dir / "shrinks.bin", std::string(100000, 's'));
+    FileByteSource shrinks;
+    ASSERT_TRUE(shrinks.open(utf8(dir / "shrinks.bin").c_str()));
+    EXPECT_EQ(shrinks.known_size(), Size(100000));
+    std::error_code error;
+    std::filesystem::resize_file(dir / "shrinks.bin", 10, error);
+    // Some systems refuse to cut a file that is open.
+    if (!error) {
+        EXPECT_EQ(shrinks.known_size(), Size(10));
+        EXPECT_EQ(read_all(shrinks, 4096), std::string(10, 's'));
+    }
 }
 
 }  // namespace

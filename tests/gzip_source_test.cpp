@@ -108,6 +108,14 @@ private:
     std::size_t pos_ = 0;
 };
 
+TEST(GzipSource, TellsNoSizeAheadOfItsData) {
+    const std::string bytes = gzip_bytes(text_of(1000));
+    MemoryByteSource file(bytes.data(), bytes.size());
+    ASSERT_TRUE(file.known_size().has_value());
+    GzipSource gzip(file);
+    EXPECT_FALSE(gzip.known_size().has_value());
+}
+
 TEST(GzipSource, AFailureOfTheFileIsPassedOn) {
     const std::string text = text_of(1000);
     const std::string bytes = gzip_bytes(text);

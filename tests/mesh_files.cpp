@@ -374,7 +374,11 @@ ReadBack read_back(MeshFormat format, const std::string& bytes, const std::strin
         unzipped = std::make_unique<GzipSource>(memory);
         source = unzipped.get();
     }
-    const std::unique_ptr<MeshReader> reader = make_mesh_reader(format, *source, name, options);
+    return read_back(format, *source, name, options);
+}
+
+ReadBack read_back(MeshFormat format, ByteSource& source, const std::string& name, const ReaderOptions& options) {
+    const std::unique_ptr<MeshReader> reader = make_mesh_reader(format, source, name, options);
     ReadBack result;
     for (;;) {
         const ReadStep step = reader->next();

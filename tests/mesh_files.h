@@ -89,6 +89,9 @@ struct ReadBack {
 };
 ReadBack read_back(MeshFormat format, const std::string& bytes, const std::string& name = "part",
                    bool gzip = false, const ReaderOptions& options = {});
+// The same for the bytes of a source.
+ReadBack read_back(MeshFormat format, ByteSource& source, const std::string& name,
+                   const ReaderOptions& options = {});
 
 // The steps in order, one line each: a facet as "x y z | x y z | x y z" in
 // shortest decimals (with " n x y z" after it when it has a normal), a

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "run_tool.h"
@@ -54,6 +56,31 @@ TEST(FileId, NoneForWhatIsNoRegularFile) {
     std::FILE* device = std::fopen(null_device, "rb");
     ASSERT_NE(device, nullptr);
     EXPECT_FALSE(file_id_of_stream(device).known);
+    static_cast<void>(std::fclose(device));
+}
+
+TEST(FileBytesLeft, TheSizeLessThePositionOfARegularFile) {
+    testing::TempDir dir;
+    testing::write_file(dir / "data.bin", std::string(10000, 'd'));
+    std::FILE* stream = std::fopen(testing::utf8(dir / "data.bin").c_str(), "rb");
+    ASSERT_NE(stream, nullptr);
+    using Size = std::optional<std::uint64_t>;
+    EXPECT_EQ(file_bytes_left(stream), Size(10000));
+    // The stream reads ahead into its buffer; what it has not given still counts.
+    char buffer[3000];
+    ASSERT_EQ(std::fread(buffer, 1, 1, stream), 1u);
+    EXPECT_EQ(file_bytes_left(stream), Size(9999));
+    ASSERT_EQ(std::fread(buffer, 1, sizeof buffer, stream), sizeof buffer);
+    EXPECT_EQ(file_bytes_left(stream), Size(6999));
+    ASSERT_EQ(std::fseek(stream, 0, SEEK_END), 0);
+    EXPECT_EQ(file_bytes_left(stream), Size(0));
+    ASSERT_EQ(std::fseek(stream, 20000, SEEK_SET), 0);
+    EXPECT_EQ(file_bytes_left(stream), Size(0));
+    static_cast<void>(std::fclose(stream));  // only read from
+    const char* null_device = testing::device_names_reserved() ? "NUL" : "/dev/null";
+    std::FILE* device = std::fopen(null_device, "rb");
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(file_bytes_left(device), Size());
     static_cast<void>(std::fclose(device));
 }
 

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "platform/worker_thread.h"
 #include "run_tool.h"
@@ -43,10 +45,14 @@ TEST(TextOutput, PrintsTheMessageConversions) {
                   out.print("%s %lf %lf %lf\n", "nrml", 0.0, -0.0, -1.0);
                   out.print("Wrong number of vertices [%d] at line %d\n", 2, INT_MIN);
                   out.print("[%s][%s]%d\n", "", static_cast<const char*>(nullptr), INT_MAX);
+                  // Texts of every kind, and whole numbers of every width and sign.
+                  out.print("%s|%s|%d|%d|%d\n", std::string("a\nb"), std::string_view("cd\0e", 3),
+                            std::uint64_t{18446744073709551615u}, std::int64_t{INT64_MIN}, std::size_t{0});
               }),
               "nrml 0.000000 -0.000000 -1.000000\r\n"
               "Wrong number of vertices [2] at line -2147483648\r\n"
-              "[][]2147483647\r\n");
+              "[][]2147483647\r\n" +
+                  std::string("a\r\nb|cd\0|18446744073709551615|-9223372036854775808|0\r\n", 54));
 }
 
 TEST(TextOutput, LargeOutputSurvivesTheBuffer) {

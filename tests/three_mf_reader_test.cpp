@@ -1,10 +1,15 @@
 // 3MF packages: the model found through the relationships, build items, components, transforms, units, problems.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "mesh_files.h"
+#include "platform/byte_source.h"
 
 namespace trimora::testing {
 namespace {
@@ -168,6 +173,54 @@ TEST(ThreeMfReader, ACutPackageIsACutStream) {
     const ReadBack read = read_back(MeshFormat::k3mf, bytes.substr(0, bytes.size() / 2), "print.3mf.gz", true);
     EXPECT_EQ(steps_text(read), "Compressed data cut short in [print.3mf.gz]\n");
     EXPECT_FALSE(read.read_to_end);
+}
+
+// Bytes in memory that tell a size of their own, as a file that grew or
+// shrank after its size was asked would; the sizes of the reads are kept.
+class ToldSizeSource final : public ByteSource {
+public:
+    ToldSizeSource(const std::string& bytes, std::uint64_t told) : bytes_(bytes), told_(told) {}
+    std::size_t read(void* buffer, std::size_t n) override {
+        asked.push_back(n);
+        const std::size_t done = std::min(n, bytes_.size() - pos_);
+        std::copy_n(bytes_.data() + pos_, done, static_cast<char*>(buffer));
+        pos_ += done;
+        if (done < n) set_ended();
+        return done;
+    }
+    std::optional<std::uint64_t> known_size() const override { return told_; }
+
+    std::vector<std::size_t> asked;
+
+private:
+    const std::string& bytes_;
+    std::size_t pos_ = 0;
+    std::uint64_t told_;
+};
+
+TEST(ThreeMfReader, APackageIsReadByItsSizeAndAsTheReadsGiveIt) {
+    // Stored comments make the package larger than a first guess of its size.
+    std::string objects;
+    for (int i = 0; i < 8000; ++i) objects += "<!-- " + std::to_string(i) + " -->";
+    const std::string bytes =
+        zip_file(package_parts(model(resources(kTriangleObject) + objects + build("<item objectid=\"1\"/>\n")), false));
+    ASSERT_GT(bytes.size(), std::size_t{1} << 16);
+    const std::string expected = "0 0 0 | 1 0 0 | 1 1 0\n";
+    {
+        ToldSizeSource source(bytes, bytes.size());
+        EXPECT_EQ(steps_text(read_back(MeshFormat::k3mf, source, "p.3mf")), expected);
+        // All at once, then one read that finds the end.
+        ASSERT_EQ(source.asked.size(), 2u);
+        EXPECT_EQ(source.asked[0], bytes.size());
+    }
+    const std::uint64_t size = bytes.size();
+    for (const std::uint64_t told : {std::uint64_t{0}, std::uint64_t{1}, size / 2, size - 1, size - 4096, size - 4097,
+                                     size + 1, size * 3}) {
+        ToldSizeSource source(bytes, told);
+        const ReadBack read = read_back(MeshFormat::k3mf, source, "p.3mf");
+        EXPECT_EQ(steps_text(read), expected) << told;
+        EXPECT_TRUE(read.read_to_end) << told;
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,7 @@
 #include "cli/report_channel.h"
 #include "mesh/run_console.h"
 #include "platform/system.h"
+#include "platform/test_fault.h"
 #include "platform/text_output.h"
 #include "platform/worker_thread.h"
 #include "report/mesh_report.h"
@@ -82,8 +84,7 @@ public:
                 });
                 if (next_ >= jobs_.size()) return;
                 index = next_++;
-                slots_[index].channel = std::make_unique<ReportChannel>(console_);
-                if (index == oldest_ && !settings_.quiet) slots_[index].channel->stream();
+                if (!open_channel(index)) continue;
             }
             run_job(index);
             if (on_printer) move_oldest_on();
@@ -113,6 +114,23 @@ public:
     }
 
 private:
+    // Makes the job's report channel; without memory for it the job ends
+    // here, done and failed, so that the printing thread never waits for it.
+    // Under the scheduler's mutex.
+    bool open_channel(std::size_t index) {
+        Slot& slot = slots_[index];
+        try {
+            slot.channel = std::make_unique<ReportChannel>(console_);
+        } catch (const std::bad_alloc&) {
+            slot.done = true;
+            slot.problem = true;
+            changed_.notify_all();
+            return false;
+        }
+        if (index == oldest_ && !settings_.quiet) slot.channel->stream();
+        return true;
+    }
+
     void run_job(std::size_t index) {
         Slot& slot = slots_[index];
         if (line_) slot.size = input_size(jobs_[index]);
@@ -125,10 +143,15 @@ private:
         }
         std::string data;
         bool problem = true;
-        {
+        try {
             TextOutput console(*slot.channel);
             problem = convert_job(jobs_[index], settings_, console, &slot.bytes_read, data);
             console.close();
+        } catch (...) {
+            // convert_job contains its conversion's failures; what is left
+            // (no memory for the report itself) still ends this job alone.
+            problem = true;
+            data.clear();
         }
         const std::lock_guard lock(mutex_);
         slot.data = std::move(data);
@@ -148,7 +171,9 @@ private:
             std::string data = std::move(slot.data);
             std::unique_ptr<ReportChannel> channel = std::move(slot.channel);
             lock.unlock();
-            if (!settings_.quiet || problem) {
+            if (!channel) {
+                lost_report(jobs_[oldest_]);
+            } else if (!settings_.quiet || problem) {
                 channel->print_held();
             } else {
                 channel->drop_held();
@@ -163,6 +188,16 @@ private:
             }
             changed_.notify_all();
         }
+    }
+
+    // The report of a job that had no memory for its channel, in two lines.
+    void lost_report(const Job& job) {
+        const std::lock_guard terminal(console_.mutex);
+        if (line_) line_->erase();
+        TextOutput report(console_.stream);
+        report.print("Out of memory: [%s]\n", job.input.c_str());
+        print_error_banner(report);
+        if (!report.flush()) outcome_.console_failed = true;
     }
 
     void write_data(const std::string& text) {
@@ -209,6 +244,7 @@ bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& con
                     std::atomic<std::uint64_t>* bytes_read, std::string& data, bool& failed) {
     const bool info = !settings.form.writes_file();
     try {
+        test_fault_point("job");
         MeshReport report;
         MeshConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
                             job.output_is_standard, bytes_read, info ? &report : nullptr};
@@ -227,10 +263,16 @@ bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& con
         return result.status != 0;
     } catch (const std::bad_alloc&) {
         console.problem("Out of memory: [%s]\n", job.input.c_str());
-        data.clear();
-        failed = true;
-        return false;
+    } catch (const std::exception& fault) {
+        // A fault in the code, here or on a worker of this conversion, ends
+        // this job alone; its output was discarded as the stack unwound.
+        console.problem("Internal error: [%s] (%s)\n", job.input.c_str(), fault.what());
+    } catch (...) {
+        console.problem("Internal error: [%s] (%s)\n", job.input.c_str(), "unknown");
     }
+    data.clear();
+    failed = true;
+    return false;
 }
 
 }  // namespace

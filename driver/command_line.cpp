@@ -1,6 +1,7 @@
 // Argument capture, the output form, the error banner, and the choice of the legacy or modern form.
 #include "driver/command_line.h"
 
+#include <exception>
 #include <new>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "cli/options.h"
 #include "convert/converter.h"
 #include "mesh/run_console.h"
+#include "platform/test_fault.h"
 #include "platform/text_output.h"
 #include "usage/tool_texts.h"
 #include "writers/facet_output.h"
@@ -35,12 +37,17 @@ int select_output_code(CommandLine& command, TextOutput& console) {
     } catch (const std::bad_alloc&) {
         // Too little memory ends the run with a message, never an abort.
         run_console.problem("Out of memory: [%s]\n", command.input_name);
-        return 0;
+    } catch (const std::exception& fault) {
+        // A fault in the code, here or on a worker, ends the run the same way.
+        run_console.problem("Internal error: [%s] (%s)\n", command.input_name, fault.what());
     }
+    return 0;
 }
 
-int run_command_line(int argc, const char* const* argv, TextOutput& console) {
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+namespace {
+
+int run_form(const std::vector<std::string>& args, int argc, const char* const* argv, TextOutput& console) {
+    test_fault_point("run");
     if (is_modern_command_line(args)) return run_modern_command_line(args, console);
     print_banner(console);
     // The usual options, in the first place only; anything else names a file.
@@ -57,6 +64,35 @@ int run_command_line(int argc, const char* const* argv, TextOutput& console) {
     copy_text(kTextSize, command.output_form, argc > 2 ? argv[2] : "");
     if (select_output_code(command, console) == 0) print_error_banner(console);
     return 0;
+}
+
+// What escaped the run: one line and exit 1 in the modern form; in the
+// legacy form, as a failed conversion: the line, the error banner, exit 0.
+int end_failed_run(const std::vector<std::string>& args, TextOutput& console, const char* what) {
+    if (is_modern_command_line(args)) {
+        TextOutput errors(stderr);
+        errors.print("trimora: %s\n", what);
+        return 1;
+    }
+    console.print("trimora: %s\n", what);
+    print_error_banner(console);
+    return 0;
+}
+
+}  // namespace
+
+int run_command_line(int argc, const char* const* argv, TextOutput& console) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    try {
+        return run_form(args, argc, argv, console);
+    } catch (const std::bad_alloc&) {
+        return end_failed_run(args, console, "out of memory");
+    } catch (const std::exception& fault) {
+        const std::string what = std::string("internal error: ") + fault.what();
+        return end_failed_run(args, console, what.c_str());
+    } catch (...) {
+        return end_failed_run(args, console, "internal error");
+    }
 }
 
 }  // namespace trimora

@@ -44,7 +44,13 @@ std::unique_ptr<LfCache> LfCache::take() {
 void LfCache::give_back(std::unique_ptr<LfCache> cache) {
     const std::lock_guard lock(kept_mutex);
     auto& kept = kept_caches();
-    if (cache && kept.size() < kMostKept) kept.push_back(std::move(cache));
+    if (!cache || kept.size() >= kMostKept) return;
+    // Called as files close, destructors among them: a cache there is no
+    // room to keep is freed instead.
+    try {
+        kept.push_back(std::move(cache));
+    } catch (...) {
+    }
 }
 
 int LfCache::format(double value, char* out) {

@@ -2,10 +2,10 @@
 #include "platform/point_records.h"
 
 #include <cstring>
-#include <new>
 #include <utility>
 
 #include "platform/byte_sink.h"
+#include "platform/test_fault.h"
 
 namespace trimora {
 
@@ -66,14 +66,16 @@ RecordWriter::RecordWriter(ByteSink& sink, std::size_t buffer_size)
 RecordWriter::~RecordWriter() {
     try {
         finish();
-    } catch (const std::bad_alloc&) {
-        // The run that failed reports it; the cache goes back all the same.
+    } catch (...) {
+        // Only a run that already failed gets here (its last buffer's task
+        // threw); that run reports it, and the cache goes back all the same.
     }
     LfCache::give_back(std::move(numbers_));
 }
 
 char* RecordWriter::hand_over(char* buffer, std::size_t size) {
     const std::uint64_t ticket = worker_.run([this, buffer, size] {
+        test_fault_point("record_writer");
         if (!failed() && !write_block(buffer, size)) failed_.store(true, std::memory_order_relaxed);
     });
     // The other buffer fills next, once its own task has written it.

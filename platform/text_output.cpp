@@ -2,7 +2,6 @@
 #include "platform/text_output.h"
 
 #include <cstring>
-#include <new>
 
 #include "platform/system.h"
 
@@ -13,14 +12,15 @@ TextOutput::TextOutput(std::FILE* stream)
 
 TextOutput::~TextOutput() {
     // A file never closed is one whose run ended early: it is not put in place.
-    // A failed allocation of the file's worker has already ended that run.
+    // What its worker threw (no memory, a fault) has already ended that run,
+    // which reports it; a destructor throws nothing.
     try {
         if (file_.is_open()) {
             discard();
         } else {
             close();
         }
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
     }
 }
 
@@ -69,7 +69,11 @@ void TextOutput::discard() {
     // What is still buffered is dropped; what the worker writes is waited for.
     used_ = 0;
     if (records_) {
-        static_cast<void>(records_->finish());  // the file goes whatever it holds
+        try {
+            static_cast<void>(records_->finish());  // the file goes whatever it holds
+        } catch (...) {
+            // A buffer's task failed: the run that ends here reports it.
+        }
         records_.reset();
     }
     file_.discard();

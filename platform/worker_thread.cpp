@@ -51,12 +51,17 @@ std::uint64_t WorkerThread::run(std::function<void()> task) {
         }
     }
     if (threadless_) {
-        // No thread to be had: the task runs here, now, and what it throws
-        // reaches the caller at once.
+        // No thread to be had: the task runs here, now. What it throws waits
+        // for the next wait, as on the thread, so that both ways fail alike.
         const std::uint64_t ticket = ++handed_over_;
         done_ = ticket;
         lock.unlock();
-        task();
+        try {
+            task();
+        } catch (...) {
+            lock.lock();
+            if (!failure_) failure_ = std::current_exception();
+        }
         return ticket;
     }
     tasks_.push_back(std::move(task));

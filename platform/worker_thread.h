@@ -4,8 +4,9 @@
 // worker's thread; the queue, the counts and a task's failure are guarded by
 // the mutex. Whatever a task reads or writes is its caller's to leave alone
 // until wait() for its ticket returns. What a task throws (an allocation that
-// failed) is thrown again to the caller by its next wait() or wait_all(),
-// or, without a thread, by run() itself.
+// failed, a fault) is thrown again to the caller by its next wait() or
+// wait_all(), with a thread or without; the first failure is kept, and a
+// failure no wait passed on is dropped with the worker.
 #pragma once
 
 #include <condition_variable>

@@ -16,6 +16,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/test_fault.h"
 #include "platform/text_input.h"
 #include "platform/worker_thread.h"
 #include "textutil/textutil.h"
@@ -97,7 +98,10 @@ struct LineBlocks::Reading {
             for (long number = given + 1; number < filled; ++number) {
                 LineBlock& waiting = block(number);
                 if (waiting.reading == 0) {
-                    waiting.reading = worker.run([&waiting] { claim_and_parse(waiting); });
+                    waiting.reading = worker.run([&waiting] {
+                        test_fault_point("line_block");
+                        claim_and_parse(waiting);
+                    });
                 }
             }
         }

@@ -5,6 +5,8 @@
 #include <limits>
 #include <utility>
 
+#include "platform/test_fault.h"
+
 namespace trimora {
 
 namespace {
@@ -108,7 +110,10 @@ void MeshReport::hand_over() {
     tallying_.wait_all();
     std::swap(filling_, pending_);
     filling_.clear();
-    tallying_.run([this] { tally_block(pending_); });
+    tallying_.run([this] {
+        test_fault_point("report_tally");
+        tally_block(pending_);
+    });
 }
 
 }  // namespace trimora

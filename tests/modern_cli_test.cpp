@@ -237,6 +237,18 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
 
 const std::map<std::string, std::string> kOneTriangle = {{"tri.stl", kTriangle}};
 
+// Files for the faults of the test hook: a file large enough for every worker (line blocks,
+// the record writer, the report tally), an old output of it, and the triangle.
+const std::map<std::string, std::string> kFaultFiles = {
+    {"big.stl", distinct_facets(5000)}, {"big.kpf", "old output\n"}, {"tri.stl", kTriangle}};
+
+// The report of big.stl ended by the fault at place; its output was open unless the fault came
+// before the conversion.
+std::string fault_report(const std::string& place, bool opened = true) {
+    return kTextLine + (opened ? "File open: [big.stl]\nFile open: [big.kpf]\n" : "") +
+           "Internal error: [big.stl] (test fault: " + place + ")\n" + kErrorBanner;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, ModernCommandLine,
     ::testing::Values(
@@ -252,6 +264,34 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"form_wire_to_a_named_file", {"-f", "wire", "tri.stl", "-o", "edges.vq"},
                 kOneTriangle, 0, kBanner + report(kWireLine, "tri.stl", "edges.vq", 1), "",
                 {{"edges.vq", triangle_file("tri.stl", kWireFacet)}}, {"tri.kpf"}},
+        // A fault in the code, made by the test hook, ends its job alone with one line; the old
+        // output stays, and the next job goes on. The big file takes the threaded paths.
+        CliCase{"fault_in_every_job_ends_each_alone", {"-q", "big.stl", "tri.stl"}, kFaultFiles, 1,
+                fault_report("job", false) + kTextLine + "Internal error: [tri.stl] (test fault: job)\n" +
+                    kErrorBanner,
+                "", {}, {"tri.kpf"}, "", "", {}, {}, {}, {{"TRIMORA_TEST_FAULT", "job"}}},
+        CliCase{"fault_in_a_line_block", {"-q", "big.stl", "tri.stl"}, kFaultFiles, 1,
+                fault_report("line_block"), "", {{"tri.kpf", triangle_file("tri.stl")}}, {}, "", "", {}, {},
+                {}, {{"TRIMORA_TEST_FAULT", "line_block"}}},
+        CliCase{"fault_in_the_record_writer", {"-q", "big.stl", "tri.stl"}, kFaultFiles, 1,
+                fault_report("record_writer"), "", {{"tri.kpf", triangle_file("tri.stl")}}, {}, "", "", {},
+                {}, {}, {{"TRIMORA_TEST_FAULT", "record_writer"}}},
+        CliCase{"fault_in_the_report_tally", {"-q", "--info", "--json", "big.stl", "tri.stl"}, kFaultFiles, 1,
+                triangle_json("tri.stl"),
+                // Its facets are read; the fault reaches the figures, which wait for the tally.
+                info_lines("big.stl", 5000, "") + "Internal error: [big.stl] (test fault: report_tally)\n" +
+                    kErrorBanner,
+                {}, {}, "", "", {}, {}, {}, {{"TRIMORA_TEST_FAULT", "report_tally"}}},
+        CliCase{"fault_that_escapes_the_run", {"-q", "big.stl", "tri.stl"}, kFaultFiles, 1, "",
+                "trimora: internal error: test fault: run\n", {}, {"tri.kpf"}, "", "", {}, {}, {},
+                {{"TRIMORA_TEST_FAULT", "run"}}},
+        // The two-word command line ends as when memory runs out: the line, the banner, exit 0.
+        CliCase{"legacy_form_fault_in_a_line_block", {"big.stl", "text"}, kFaultFiles, 0,
+                kBanner + fault_report("line_block"), "", {}, {}, "", "", {}, {}, {},
+                {{"TRIMORA_TEST_FAULT", "line_block"}}},
+        CliCase{"legacy_form_fault_that_escapes_the_run", {"big.stl", "text"}, kFaultFiles, 0,
+                "trimora: internal error: test fault: run\n" + kErrorBanner, "", {}, {}, "", "", {}, {},
+                {}, {{"TRIMORA_TEST_FAULT", "run"}}},
         CliCase{"form_null_writes_no_facet_and_fails", {"--form", "null", "tri.stl"},
                 kOneTriangle, 1, kBanner + report(kNullLine, "tri.stl", "tri.kpf", 1, "", true), "",
                 {{"tri.kpf", crlf(header("tri.stl") + trailer(1))}}},

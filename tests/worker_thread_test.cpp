@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -61,6 +62,28 @@ TEST(WorkerThread, WaitReturnsOnceTheTicketsTaskHasRun) {
     EXPECT_EQ(first, 1);
     worker.wait_all();
     EXPECT_EQ(second, 2);
+}
+
+// A task's exception reaches whoever waits next, once, on a thread or inline; the tasks after it
+// still run, and the first failure is the one passed on.
+TEST(WorkerThread, HandsATasksExceptionToTheNextWaitOnce) {
+    for (const bool threads : {true, false}) {
+        force_inline_tasks(!threads);
+        WorkerThread worker;
+        int after = 0;
+        worker.run([] { throw std::runtime_error("first"); });
+        worker.run([] { throw std::runtime_error("second"); });
+        const std::uint64_t last = worker.run([&after] { after = 1; });
+        try {
+            worker.wait(last);
+            ADD_FAILURE() << "no exception passed on, threads " << threads;
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "first");
+        }
+        EXPECT_EQ(after, 1);
+        EXPECT_NO_THROW(worker.wait_all());
+        force_inline_tasks(false);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "textutil/textutil.h"
 #include "writers/all_edges_output.h"
 #include "writers/facet_output.h"
+#include "writers/point_records.h"
 #include "writers/stl_output.h"
 #include "writers/wire_output.h"
 
@@ -114,7 +115,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     if (writes_file) {
         InputFiles own_input;
         own_input.add(input_path, ends.input_is_standard);
-        if (!ends.output_is_standard && (own_input.holds(output_path) || !file->open(output_path))) {
+        if (!ends.output_is_standard && (own_input.holds(output_path) || !file->open(output_path, make_record_writer))) {
             console.problem("Cannot open file: [%s]\n", output_path);
             result.problem_lines = console.problems() - problems_before;
             return result;

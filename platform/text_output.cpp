@@ -24,7 +24,7 @@ TextOutput::~TextOutput() {
     }
 }
 
-bool TextOutput::open(const char* path) {
+bool TextOutput::open(const char* path, MakeBufferFinisher make_finisher) {
     close();
     if (!file_.open(path)) return false;
     std::FILE* file = file_.stream();
@@ -33,7 +33,7 @@ bool TextOutput::open(const char* path) {
     std::setvbuf(file, nullptr, _IONBF, 0);
     stream_sink_ = std::make_unique<StreamSink>(file);
     sink_ = stream_sink_.get();
-    records_ = std::make_unique<RecordWriter>(*sink_, kBufferSize);
+    if (make_finisher != nullptr) finisher_ = make_finisher(*sink_, kBufferSize);
     failed_ = false;
     used_ = 0;
     buffer_ = first_;
@@ -42,10 +42,10 @@ bool TextOutput::open(const char* path) {
 
 bool TextOutput::close() {
     hand_over(true);
-    if (!records_ && sink_ != nullptr && !failed_ && !sink_->flush()) failed_ = true;
-    if (records_) {
-        if (!records_->finish()) failed_ = true;
-        records_.reset();
+    if (!finisher_ && sink_ != nullptr && !failed_ && !sink_->flush()) failed_ = true;
+    if (finisher_) {
+        if (!finisher_->finish()) failed_ = true;
+        finisher_.reset();
     }
     if (file_.is_open()) {
         // Replaced whole or not at all: after a failed write the old file stays.
@@ -68,13 +68,13 @@ void TextOutput::discard() {
     }
     // What is still buffered is dropped; what the worker writes is waited for.
     used_ = 0;
-    if (records_) {
+    if (finisher_) {
         try {
-            static_cast<void>(records_->finish());  // the file goes whatever it holds
+            static_cast<void>(finisher_->finish());  // the file goes whatever it holds
         } catch (...) {
             // A buffer's task failed: the run that ends here reports it.
         }
-        records_.reset();
+        finisher_.reset();
     }
     file_.discard();
     sink_ = nullptr;
@@ -84,10 +84,10 @@ void TextOutput::discard() {
 
 void TextOutput::hand_over(bool last) {
     if (used_ > 0 && sink_ != nullptr && !failed()) {
-        if (records_ && last) {
-            records_->write_last(buffer_, static_cast<std::size_t>(used_));
-        } else if (records_) {
-            buffer_ = records_->hand_over(buffer_, static_cast<std::size_t>(used_));
+        if (finisher_ && last) {
+            finisher_->write_last(buffer_, static_cast<std::size_t>(used_));
+        } else if (finisher_) {
+            buffer_ = finisher_->hand_over(buffer_, static_cast<std::size_t>(used_));
         } else if (!sink_->write(buffer_, static_cast<std::size_t>(used_))) {
             failed_ = true;
         }
@@ -98,7 +98,7 @@ void TextOutput::hand_over(bool last) {
 bool TextOutput::flush() {
     hand_over();
     // A file's records are still on their way; close() waits for them.
-    if (!records_ && sink_ != nullptr && !failed_ && !sink_->flush()) failed_ = true;
+    if (!finisher_ && sink_ != nullptr && !failed_ && !sink_->flush()) failed_ = true;
     return !failed();
 }
 
@@ -113,8 +113,8 @@ void TextOutput::write_raw(const char* bytes, int n) {
 }
 
 void TextOutput::write(std::string_view text) {
-    if (records_ && text.find('\0') != std::string_view::npos) {
-        // A NUL in a file's text must not pass for the start of a record.
+    if (finisher_ && text.find('\0') != std::string_view::npos) {
+        // A NUL in a finished file's text must not pass for the start of a mark.
         for (char c : text) write_char(c);
         return;
     }
@@ -153,25 +153,5 @@ void TextOutput::write_int(int value) {
 }
 
 void TextOutput::write_lf(double value) { used_ += format_lf(value, reserve(kLfBufferSize)); }
-
-void TextOutput::write_point_line(const char* word, double x, double y, double z) {
-    int length = 0;
-    while (length < kMaxRecordWord && word[length] != '\0') ++length;
-    if (!records_ || word[length] != '\0') {
-        // Written as text here; a word too long for a record comes before
-        // its numbers' record.
-        write_text(word);
-        if (!records_) {
-            used_ += put_point_numbers(reserve(kPointNumbersSize), x, y, z, nullptr);
-            return;
-        }
-        length = 0;
-    }
-    used_ += put_point_record(reserve(kMaxRecordSize), word, length, x, y, z);
-}
-
-void TextOutput::write_text(const char* text) {
-    for (; *text != '\0'; ++text) write_char(*text);
-}
 
 }  // namespace trimora

@@ -6,10 +6,10 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/buffer_finisher.h"
 #include "platform/byte_sink.h"
 #include "platform/checked_format.h"
 #include "platform/format_lf.h"
-#include "platform/point_records.h"
 #include "platform/replacing_file.h"
 
 namespace trimora {
@@ -18,8 +18,9 @@ namespace trimora {
 // bytes are the same on every platform: the file is opened in binary mode and
 // the LF to CR LF translation is done here. A failed write is remembered, and
 // nothing more is written after it, so that the caller can report it once.
-// A file opened here finishes its point lines on a worker (RecordWriter);
-// every other output is written directly. A file opened here replaces the
+// A file opened with a finisher hands its full buffers to it (the writers'
+// point lines are finished on a worker); every other output is written
+// directly. A file opened here replaces the
 // old one whole (ReplacingFile), and only when it is closed without a
 // failure: until then, and when it is discarded, the old file stays as it was.
 class TextOutput {
@@ -34,8 +35,9 @@ public:
     TextOutput(const TextOutput&) = delete;
     TextOutput& operator=(const TextOutput&) = delete;
 
-    // Starts the file that will replace path; false when it cannot be made.
-    bool open(const char* path);
+    // Starts the file that will replace path, its buffers finished by what
+    // make_finisher makes, when given; false when it cannot be made.
+    bool open(const char* path, MakeBufferFinisher make_finisher = nullptr);
     // Flushes and, for a file opened here, closes it and puts it in place of
     // the old one, or discards it after a failed write; false when any write,
     // the close or the replacement failed.
@@ -45,7 +47,7 @@ public:
     void discard();
     // Hands the buffered bytes to the sink; false when a write failed.
     bool flush();
-    bool failed() const { return failed_ || (records_ && records_->failed()); }
+    bool failed() const { return failed_ || (finisher_ && finisher_->failed()); }
     // The line ends written so far.
     long lines_written() const { return lines_; }
 
@@ -54,13 +56,11 @@ public:
     void write_newline();
     void write_int(int value);
     void write_lf(double value);
-    // Writes "%s %lf %lf %lf\n", the line of every facet and edge writer.
-    void write_point_line(const char* word, double x, double y, double z);
     void write_char(char c) {
         if (c == '\n') {
             write_newline();
-        } else if (c == '\0' && records_) {
-            used_ += put_nul_record(reserve(2));
+        } else if (c == '\0' && finisher_) {
+            used_ += finisher_->put_text_nul(reserve(BufferFinisher::kMaxTextNul));
         } else {
             *reserve(1) = c;
             ++used_;
@@ -77,6 +77,18 @@ public:
         walk_format(printer, format, args...);
     }
 
+    // The finisher of a file opened with one; null for every other output.
+    BufferFinisher* finisher() const { return finisher_.get(); }
+    // Room for n more bytes (a line's worth, far below the buffer's size)
+    // at the end of what is written; commit(k) then keeps the first k of
+    // them. For writers that lay out their own bytes, marks of the
+    // finisher among them.
+    char* reserve(int n) {
+        if (used_ + n > kBufferSize) hand_over();
+        return buffer_ + used_;
+    }
+    void commit(int n) { used_ += n; }
+
 private:
     // Takes the pieces of a message from walk_format: all are written as text.
     struct Printer {
@@ -85,12 +97,6 @@ private:
         void value(std::string_view text) { out.write(text); }
     };
 
-    void write_text(const char* text);
-    // Makes room for n more bytes; n never exceeds the buffer size.
-    char* reserve(int n) {
-        if (used_ + n > kBufferSize) hand_over();
-        return buffer_ + used_;
-    }
     // Passes the filled buffer on to the sink or the record writer; last
     // when nothing more will be written.
     void hand_over(bool last = false);
@@ -100,7 +106,7 @@ private:
     std::unique_ptr<StreamSink> stream_sink_;
     ByteSink* sink_ = nullptr;
     ReplacingFile file_;
-    std::unique_ptr<RecordWriter> records_;
+    std::unique_ptr<BufferFinisher> finisher_;
     bool failed_ = false;
     long lines_ = 0;
     int used_ = 0;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/worker_thread.h"
+#include "writers/point_records.h"
 #include "run_tool.h"
 
 namespace trimora {
@@ -19,7 +20,7 @@ std::string written_once(void (*write)(TextOutput&)) {
     testing::TempDir dir;
     const std::string path = (dir / "out").string();
     TextOutput out;
-    EXPECT_TRUE(out.open(path.c_str()));
+    EXPECT_TRUE(out.open(path.c_str(), make_record_writer));
     write(out);
     EXPECT_TRUE(out.close());
     return testing::read_file(path);
@@ -73,11 +74,11 @@ TEST(TextOutput, LargeOutputSurvivesTheBuffer) {
 // around them holds, the bytes come out as written.
 TEST(TextOutput, PointLinesAmongAnyText) {
     EXPECT_EQ(written([](TextOutput& out) {
-                  out.write_point_line("nrml", 0.5, -0.0, 1e300 * 1e300);
+                  write_point_line(out, "nrml", 0.5, -0.0, 1e300 * 1e300);
                   out.write_char('\0');
                   out.write(std::string_view("a\0b\n", 4));
-                  out.write_point_line(std::string(200, 'w').c_str(), 1, 2, 3);
-                  out.write_point_line("", 7, 8, 9);
+                  write_point_line(out, std::string(200, 'w').c_str(), 1, 2, 3);
+                  write_point_line(out, "", 7, 8, 9);
               }),
               "nrml 0.500000 -0.000000 1.#INF00\r\n" + std::string("\0a\0b\r\n", 6) +
                   std::string(200, 'w') + " 1.000000 2.000000 3.000000\r\n" +

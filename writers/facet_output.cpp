@@ -3,6 +3,7 @@
 
 #include "mesh/normals.h"
 #include "platform/text_output.h"
+#include "writers/point_records.h"
 
 namespace trimora {
 
@@ -12,8 +13,8 @@ void write_facet_lines(TextOutput& file, const char* normal_keyword, const char*
     facet_normal(facet, normal);
     file.write_newline();
     for (const double* vertex : facet.vertices) {
-        file.write_point_line(normal_keyword, normal[0], normal[1], normal[2]);
-        file.write_point_line(vertex_keyword, vertex[0], vertex[1], vertex[2]);
+        write_point_line(file, normal_keyword, normal[0], normal[1], normal[2]);
+        write_point_line(file, vertex_keyword, vertex[0], vertex[1], vertex[2]);
     }
 }
 

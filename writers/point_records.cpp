@@ -1,11 +1,12 @@
 // Point-line records: their layout, and their expansion into text on the writer's worker.
-#include "platform/point_records.h"
+#include "writers/point_records.h"
 
 #include <cstring>
 #include <utility>
 
 #include "platform/byte_sink.h"
 #include "platform/test_fault.h"
+#include "platform/text_output.h"
 
 namespace trimora {
 
@@ -53,6 +54,27 @@ int put_nul_record(char* out) {
     out[0] = kRecordMark;
     out[1] = static_cast<char>(kNulRecord);
     return 2;
+}
+
+void write_point_line(TextOutput& out, const char* word, double x, double y, double z) {
+    int length = 0;
+    while (length < kMaxRecordWord && word[length] != '\0') ++length;
+    const bool records = out.finisher() != nullptr;
+    if (!records || word[length] != '\0') {
+        // Written as text here; a word too long for a record comes before
+        // its numbers' record.
+        out.write(word);
+        if (!records) {
+            out.commit(put_point_numbers(out.reserve(kPointNumbersSize), x, y, z, nullptr));
+            return;
+        }
+        length = 0;
+    }
+    out.commit(put_point_record(out.reserve(kMaxRecordSize), word, length, x, y, z));
+}
+
+std::unique_ptr<BufferFinisher> make_record_writer(ByteSink& sink, std::size_t buffer_size) {
+    return std::make_unique<RecordWriter>(sink, buffer_size);
 }
 
 RecordWriter::RecordWriter(ByteSink& sink, std::size_t buffer_size)

@@ -1,5 +1,10 @@
 // Point lines kept as compact records in a file's buffer, and finished into text on a worker thread.
 //
+// Every facet and edge writer writes "word x y z" lines by the million; the
+// "%lf" text of their numbers is the slow part, so a file's buffer holds
+// them as records (a NUL mark, the word, the three doubles) and the record
+// writer finishes them into text on a worker while the next buffer fills.
+//
 // Threads: while a buffer's task runs, it alone reads that buffer and uses
 // the cache, the expansion buffer and the sink; hand_over() waits for the
 // task of the other buffer before giving it back to fill, and finish() waits
@@ -13,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/buffer_finisher.h"
 #include "platform/format_lf.h"
 #include "platform/lf_cache.h"
 #include "platform/worker_thread.h"
@@ -20,6 +26,7 @@
 namespace trimora {
 
 class ByteSink;
+class TextOutput;
 
 // The longest word a record holds; a longer one is written as text before
 // its record.
@@ -41,26 +48,32 @@ int put_point_record(char* out, const char* word, int word_length, double x, dou
 // pass for the start of a record. Returns the bytes written.
 int put_nul_record(char* out);
 
+// Writes "word x y z" and CR LF, the numbers in the "%lf" form: as a record
+// in a file whose buffers a RecordWriter finishes, as text in any other
+// output. A word longer than a record holds goes as text before its record.
+void write_point_line(TextOutput& out, const char* word, double x, double y, double z);
+
 // Finishes buffers that hold text and records into text and writes them to a
 // sink, on a worker thread, while the caller fills the other buffer.
-class RecordWriter {
+class RecordWriter final : public BufferFinisher {
 public:
     // buffer_size is the size of the caller's buffers.
     RecordWriter(ByteSink& sink, std::size_t buffer_size);
-    ~RecordWriter();
+    ~RecordWriter() override;
     RecordWriter(const RecordWriter&) = delete;
     RecordWriter& operator=(const RecordWriter&) = delete;
 
     // Starts finishing the size bytes at buffer, which the caller leaves
     // alone from now on, and returns the buffer to fill next: the other one,
     // once it is written. The first call gives the writer's own second buffer.
-    char* hand_over(char* buffer, std::size_t size);
+    char* hand_over(char* buffer, std::size_t size) override;
     // Finishes and writes the last buffer on this thread, after every buffer
     // before it.
-    void write_last(const char* buffer, std::size_t size);
+    void write_last(const char* buffer, std::size_t size) override;
     // Waits until every buffer is written; false when a write failed.
-    bool finish();
-    bool failed() const { return failed_.load(std::memory_order_relaxed); }
+    bool finish() override;
+    bool failed() const override { return failed_.load(std::memory_order_relaxed); }
+    int put_text_nul(char* out) override { return put_nul_record(out); }
 
 private:
     // Runs on the worker: the text of one buffer, written to the sink.
@@ -77,5 +90,8 @@ private:
     // Declared last: its tasks end before anything they use goes.
     WorkerThread worker_;
 };
+
+// The finisher of a file of point lines, for TextOutput::open.
+std::unique_ptr<BufferFinisher> make_record_writer(ByteSink& sink, std::size_t buffer_size);
 
 }  // namespace trimora

@@ -27,7 +27,8 @@ messages=(
   "output_code = WIRE [3]" "output_code = NULL [0]" "Data after the last record: ["
   "Output already written in this run: [" "Output is an input of this run: ["
   "trimora: cannot write the console: " "output_code = STL [4]" "Cannot read file: ["
-  "trimora: cannot make the folder ["
+  "trimora: cannot make the folder [" "Out of memory: [" "Internal error: [" "trimora: internal error: "
+  "trimora: out of memory"
   # The mesh readers' messages (the table of readers/reader_messages.h), each up to its first value.
   "Cannot read file in [" "Compressed data cut short in [" "Compressed data corrupt ["
   "Line longer than [" "Vertex index out of range [" "Bad vertex index ["

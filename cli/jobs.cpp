@@ -126,7 +126,7 @@ private:
         std::string data;
         bool problem = true;
         {
-            TextOutput console(*slot.channel);
+            TextOutput console(*slot.channel, LineEnds::kConsole);
             problem = convert_job(jobs_[index], settings_, console, &slot.bytes_read, data);
             console.close();
         }
@@ -168,7 +168,7 @@ private:
     void write_data(const std::string& text) {
         const std::lock_guard terminal(console_.mutex);
         if (line_) line_->erase();
-        TextOutput data(settings_.data);
+        TextOutput data(settings_.data, LineEnds::kConsole);
         data.write(text);
         if (!data.flush()) outcome_.console_failed = true;
     }

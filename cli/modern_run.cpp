@@ -29,7 +29,7 @@ constexpr int kFilesKeptOpen = 16;
 constexpr int kFilesPerJob = 6;
 
 int usage_error(const std::string& problem) {
-    TextOutput errors(stderr);
+    TextOutput errors(stderr, LineEnds::kConsole);
     errors.print("trimora: %s; %s shows the options\n", problem.c_str(), kModernHelpCommand);
     errors.flush();
     return kExitUsage;
@@ -44,7 +44,7 @@ int console_checked(int status, std::FILE* reports, bool data, bool write_failed
     if (problem.empty() && data && reports != stdout) problem = write_problem(stdout);
     if (problem.empty() && write_failed) problem = "a write failed";
     if (problem.empty()) return status;
-    TextOutput errors(stderr);
+    TextOutput errors(stderr, LineEnds::kConsole);
     errors.print("trimora: cannot write the console: %s\n", problem.c_str());
     errors.flush();
     return kExitFailure;
@@ -120,6 +120,8 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
 }  // namespace
 
 int run_modern_command_line(const std::vector<std::string>& args, TextOutput& console) {
+    // Every line of the modern form ends as the system's text lines do.
+    console.set_line_ends(LineEnds::kConsole);
     const ParsedOptions parsed = parse_modern_options(args);
     if (!parsed.error.empty()) return usage_error(parsed.error);
     const ModernOptions& options = parsed.options;
@@ -147,7 +149,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
         std::error_code error;
         std::filesystem::create_directories(path_from_utf8(output.c_str()), error);
         if (error) {
-            TextOutput errors(stderr);
+            TextOutput errors(stderr, LineEnds::kConsole);
             errors.print("trimora: cannot make the folder [%s]\n", output.c_str());
             errors.flush();
             return kExitFailure;
@@ -176,7 +178,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     // conversion reports go to standard error.
     std::FILE* reports = to_standard_output || report ? stderr : stdout;
     if (!options.quiet) {
-        TextOutput banner(reports);
+        TextOutput banner(reports, LineEnds::kConsole);
         print_banner(banner);
         banner.flush();
     }

@@ -207,7 +207,7 @@ private:
 // failed or memory ran out, which ends the job without its figures.
 bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& console,
                     std::atomic<std::uint64_t>* bytes_read, std::string& data, bool& failed) {
-    const bool info = !settings.form.writes_file();
+    const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
     try {
         MeshReport report;
         MeshConversion ends{job.input.c_str(), job.output.c_str(), job.input_is_standard,
@@ -243,7 +243,7 @@ bool convert_job(const Job& job, const RunSettings& settings, TextOutput& output
         print_error_banner(output);
         return true;
     }
-    if (settings.form.writes_file()) report_output_code(output, settings.form.output_code);
+    if (settings.form.consumer != FacetConsumer::kMeshReport) report_output_code(output, settings.form.output_code);
     bool failed = true;
     bool converted = false;
     if (!job.refusal.empty()) {

@@ -55,6 +55,12 @@ std::string refusal(const char* reason, const Job& job) {
     return std::string(reason) + ": [" + job.output + "] (from [" + job.input + "])\n";
 }
 
+// True when something, even a dangling link, has the name.
+bool exists(const std::string& name) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path_from_utf8(name.c_str()), error));
+}
+
 // The jobs of the inputs, each with its output. Files are told apart by the
 // files themselves (FileId): an output that is the same file as an earlier
 // job's output, or as any input of the run, its own included (hard links and
@@ -107,10 +113,16 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         // Its own input too (-f stl beside an STL file): the refusal says why, where the
         // conversion's own guard would only say that the output cannot be opened.
         const bool read_by_an_input = file.known && input_files.holds(job.output.c_str());
+        // A mesh file is the user's own work: only -o naming it, or --force, replaces it.
+        const bool named_by_o = options.has_output && !into_folder;
+        const bool replaces_a_mesh = !job.output_is_standard && !named_by_o && !options.force &&
+                                     is_folder_mesh_name(job.output) && exists(job.output);
         if (file_written || name_written) {
             job.refusal = refusal("Output already written in this run", job);
         } else if (read_by_an_input) {
             job.refusal = refusal("Output is an input of this run", job);
+        } else if (replaces_a_mesh) {
+            job.refusal = refusal("Existing mesh file kept (--force replaces it)", job);
         }
         jobs.push_back(std::move(job));
     }
@@ -169,7 +181,8 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     settings.form = facet_form_of(options.output_code);
     if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
     if (options.info) settings.form.consumer = FacetConsumer::kMeshReport;
-    const bool report = !settings.form.writes_file();
+    if (options.output_code == kNullForm && !options.info) settings.form.consumer = FacetConsumer::kCheck;
+    const bool report = settings.form.consumer == FacetConsumer::kMeshReport;
     const std::vector<Job> jobs = plan_jobs(inputs, options, settings.form, into_folder);
 
     bool to_standard_output = false;

@@ -43,6 +43,18 @@ std::string bad_word_problems(const std::string& name) {
     return "Unknown code word [frobnicate] on line 2\nNo facet to convert in [" + name + "]\n";
 }
 
+// The refusal of an output that would replace an existing mesh file.
+std::string kept_mesh(const std::string& output, const std::string& input) {
+    return "Existing mesh file kept (--force replaces it): [" + output + "] (from [" + input +
+           "])\n";
+}
+
+// kTriangle written back as ASCII STL, its normal made a unit vector.
+std::string triangle_stl(const std::string& solid) {
+    return crlf("solid " + solid + "\n  facet normal 0 0 -1\n    outer loop\n      vertex 0 0 0\n      vertex 1 0 0\n"
+                "      vertex 1 1 0\n    endloop\n  endfacet\nendsolid " + solid + "\n");
+}
+
 std::string missing(const std::string& name) {
     return kTextLine + "Cannot open file: [" + name + "]\n" + kErrorBanner;
 }
@@ -247,9 +259,40 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"form_wire_to_a_named_file", {"-f", "wire", "tri.stl", "-o", "edges.vq"},
                 kOneTriangle, 0, kBanner + report(kWireLine, "tri.stl", "edges.vq", 1), "",
                 {{"edges.vq", triangle_file("tri.stl", kWireFacet)}}, {"tri.kpf"}},
-        CliCase{"form_null_writes_no_facet_and_fails", {"--form", "null", "tri.stl"},
-                kOneTriangle, 1, kBanner + report(kNullLine, "tri.stl", "tri.kpf", 1, "", true), "",
-                {{"tri.kpf", crlf(header("tri.stl") + trailer(1))}}},
+        // -f null is a check run: each file read and reported, no file written or replaced.
+        CliCase{"form_null_checks_and_writes_no_file", {"--form", "null", "tri.stl", "bad.stl"},
+                {{"tri.stl", kTriangle}, {"tri.kpf", "earlier output"}, {"bad.stl", kBadWord}}, 1,
+                kBanner + kNullLine + info_lines("tri.stl", 1) + kNullLine +
+                    info_lines("bad.stl", 0, bad_word_problems("bad.stl")) + kErrorBanner,
+                "", {}, {"bad.kpf"}},
+        CliCase{"form_null_of_a_good_file_succeeds", {"-q", "-f", "null", "tri.stl"}, kOneTriangle, 0, "", "",
+                {}, {"tri.kpf"}},
+        CliCase{"form_null_takes_no_output", {"-f", "null", "-o", "x.kpf", "tri.stl"}, kOneTriangle, 2, "",
+                usage("-f null writes no file, so no -o")},
+        CliCase{"form_null_takes_no_ext", {"-f", "null", "--ext", "shp", "tri.stl"}, kOneTriangle, 2, "",
+                usage("-f null writes no file, so no --ext")},
+        // An output named like a mesh file never replaces one the user did not name.
+        CliCase{"stl_form_keeps_an_existing_stl_file", {"-f", "stl", "part.kpf"},
+                {{"part.kpf", triangle_file("part.stl")}, {"part.stl", "the user's own part\n"}}, 1,
+                kBanner + "output_code = STL [4]\n" + kept_mesh("part.stl", "part.kpf") + kErrorBanner, ""},
+        CliCase{"force_replaces_an_existing_stl_file", {"-q", "--force", "-f", "stl", "part.kpf"},
+                {{"part.kpf", triangle_file("part.stl")}, {"part.stl", "the user's own part\n"}}, 0, "", "",
+                {{"part.stl", triangle_stl("part")}}},
+        CliCase{"output_named_by_o_replaces_an_existing_stl_file", {"-q", "-f", "stl", "part.kpf", "-o", "part.stl"},
+                {{"part.kpf", triangle_file("part.stl")}, {"part.stl", "the user's own part\n"}}, 0, "", "",
+                {{"part.stl", triangle_stl("part")}}},
+        CliCase{"ext_of_a_mesh_format_keeps_existing_files_and_writes_new_ones",
+                {"-q", "--ext", "obj", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"a.obj", "old"}}, 1,
+                kTextLine + kept_mesh("a.obj", "a.stl") + kErrorBanner, "",
+                {{"b.obj", triangle_file("b.stl")}}},
+        CliCase{"mesh_file_in_an_output_folder_is_kept", {"-q", "-f", "stl", "-o", "out", "a.kpf", "b.kpf"},
+                {{"a.kpf", triangle_file("a.stl")}, {"b.kpf", triangle_file("b.stl")}, {"out/a.stl", "old"}}, 1,
+                "output_code = STL [4]\n" + kept_mesh("out/a.stl", "a.kpf") + kErrorBanner, "",
+                {{"out/b.stl", triangle_stl("b")}}},
+        // KPF outputs replace older ones, as they always have.
+        CliCase{"kpf_output_replaces_an_older_one", {"-q", "tri.stl"}, {{"tri.stl", kTriangle}, {"tri.kpf", "old"}},
+                0, "", "", {{"tri.kpf", triangle_file("tri.stl")}}},
         CliCase{"dotted_names_lose_only_their_last_extension",
                 {"-q", "my.part.v2.stl", "my.part.v3.stl"},
                 {{"my.part.v2.stl", kTriangle}, {"my.part.v3.stl", kTriangle}}, 0, "", "",

@@ -144,7 +144,7 @@ private:
         std::string data;
         bool problem = true;
         try {
-            TextOutput console(*slot.channel);
+            TextOutput console(*slot.channel, LineEnds::kConsole);
             problem = convert_job(jobs_[index], settings_, console, &slot.bytes_read, data);
             console.close();
         } catch (...) {
@@ -194,7 +194,7 @@ private:
     void lost_report(const Job& job) {
         const std::lock_guard terminal(console_.mutex);
         if (line_) line_->erase();
-        TextOutput report(console_.stream);
+        TextOutput report(console_.stream, LineEnds::kConsole);
         report.print("Out of memory: [%s]\n", job.input.c_str());
         print_error_banner(report);
         if (!report.flush()) outcome_.console_failed = true;
@@ -203,7 +203,7 @@ private:
     void write_data(const std::string& text) {
         const std::lock_guard terminal(console_.mutex);
         if (line_) line_->erase();
-        TextOutput data(settings_.data);
+        TextOutput data(settings_.data, LineEnds::kConsole);
         data.write(text);
         if (!data.flush()) outcome_.console_failed = true;
     }
@@ -242,7 +242,7 @@ private:
 // failed or memory ran out, which ends the job without its figures.
 bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& console,
                     std::atomic<std::uint64_t>* bytes_read, std::string& data, bool& failed) {
-    const bool info = !settings.form.writes_file();
+    const bool info = settings.form.consumer == FacetConsumer::kMeshReport;
     try {
         test_fault_point("job");
         MeshReport report;
@@ -285,7 +285,7 @@ bool convert_job(const Job& job, const RunSettings& settings, TextOutput& output
         print_error_banner(output);
         return true;
     }
-    if (settings.form.writes_file()) report_output_code(output, settings.form.output_code);
+    if (settings.form.consumer != FacetConsumer::kMeshReport) report_output_code(output, settings.form.output_code);
     bool failed = true;
     bool converted = false;
     if (!job.refusal.empty()) {

@@ -29,7 +29,7 @@ constexpr int kFilesKeptOpen = 16;
 constexpr int kFilesPerJob = 6;
 
 int usage_error(const std::string& problem) {
-    TextOutput errors(stderr);
+    TextOutput errors(stderr, LineEnds::kConsole);
     errors.print("trimora: %s; %s shows the options\n", problem.c_str(), kModernHelpCommand);
     errors.flush();
     return kExitUsage;
@@ -44,7 +44,7 @@ int console_checked(int status, std::FILE* reports, bool data, bool write_failed
     if (problem.empty() && data && reports != stdout) problem = write_problem(stdout);
     if (problem.empty() && write_failed) problem = "a write failed";
     if (problem.empty()) return status;
-    TextOutput errors(stderr);
+    TextOutput errors(stderr, LineEnds::kConsole);
     errors.print("trimora: cannot write the console: %s\n", problem.c_str());
     errors.flush();
     return kExitFailure;
@@ -53,6 +53,12 @@ int console_checked(int status, std::FILE* reports, bool data, bool write_failed
 // The refusal of a job's output, naming the input it was to be made from.
 std::string refusal(const char* reason, const Job& job) {
     return std::string(reason) + ": [" + job.output + "] (from [" + job.input + "])\n";
+}
+
+// True when something, even a dangling link, has the name.
+bool exists(const std::string& name) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path_from_utf8(name.c_str()), error));
 }
 
 // The jobs of the inputs, each with its output. Files are told apart by the
@@ -107,10 +113,16 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         // Its own input too (-f stl beside an STL file): the refusal says why, where the
         // conversion's own guard would only say that the output cannot be opened.
         const bool read_by_an_input = file.known && input_files.holds(job.output.c_str());
+        // A mesh file is the user's own work: only -o naming it, or --force, replaces it.
+        const bool named_by_o = options.has_output && !into_folder;
+        const bool replaces_a_mesh = !job.output_is_standard && !named_by_o && !options.force &&
+                                     is_folder_mesh_name(job.output) && exists(job.output);
         if (file_written || name_written) {
             job.refusal = refusal("Output already written in this run", job);
         } else if (read_by_an_input) {
             job.refusal = refusal("Output is an input of this run", job);
+        } else if (replaces_a_mesh) {
+            job.refusal = refusal("Existing mesh file kept (--force replaces it)", job);
         }
         jobs.push_back(std::move(job));
     }
@@ -120,6 +132,8 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
 }  // namespace
 
 int run_modern_command_line(const std::vector<std::string>& args, TextOutput& console) {
+    // Every line of the modern form ends as the system's text lines do.
+    console.set_line_ends(LineEnds::kConsole);
     const ParsedOptions parsed = parse_modern_options(args);
     if (!parsed.error.empty()) return usage_error(parsed.error);
     const ModernOptions& options = parsed.options;
@@ -147,7 +161,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
         std::error_code error;
         std::filesystem::create_directories(path_from_utf8(output.c_str()), error);
         if (error) {
-            TextOutput errors(stderr);
+            TextOutput errors(stderr, LineEnds::kConsole);
             errors.print("trimora: cannot make the folder [%s]\n", output.c_str());
             errors.flush();
             return kExitFailure;
@@ -167,7 +181,8 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     settings.form = facet_form_of(options.output_code);
     if (options.all_edges) settings.form.consumer = FacetConsumer::kAllEdges;
     if (options.info) settings.form.consumer = FacetConsumer::kMeshReport;
-    const bool report = !settings.form.writes_file();
+    if (options.output_code == kNullForm && !options.info) settings.form.consumer = FacetConsumer::kCheck;
+    const bool report = settings.form.consumer == FacetConsumer::kMeshReport;
     const std::vector<Job> jobs = plan_jobs(inputs, options, settings.form, into_folder);
 
     bool to_standard_output = false;
@@ -176,7 +191,7 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
     // conversion reports go to standard error.
     std::FILE* reports = to_standard_output || report ? stderr : stdout;
     if (!options.quiet) {
-        TextOutput banner(reports);
+        TextOutput banner(reports, LineEnds::kConsole);
         print_banner(banner);
         banner.flush();
     }

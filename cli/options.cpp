@@ -74,7 +74,7 @@ std::string apply_jobs(ModernOptions& options, const std::string& value) {
 }
 
 constexpr OptionRow kOptions[] = {
-    {"-f", "--form", "WORD", "text (default), numb or number, wire, stl, or null",
+    {"-f", "--form", "WORD", "text (default), numb or number, wire, stl, or null to only check",
      apply_form},
     {"", "--from", "FORMAT", "the format of standard input and of odd names: stl obj ply off 3mf kpf",
      apply_from},
@@ -83,6 +83,8 @@ constexpr OptionRow kOptions[] = {
      apply_output},
     {"", "--ext", "EXT", "give the outputs the extension EXT instead of kpf, as shp",
      apply_extension},
+    {"", "--force", nullptr, "let outputs replace existing stl, obj, ply, off, 3mf files",
+     [](ModernOptions& o, const std::string&) { o.force = true; return std::string(); }},
     {"-j", "--jobs", "N", "convert up to N files at the same time (default: the cores)",
      apply_jobs},
     {"-r", "--recursive", nullptr, "a folder given as input also takes its subfolders",
@@ -120,6 +122,9 @@ std::string combination_error(const ModernOptions& options) {
     if (options.info && options.has_output) return "--info writes no file, so no -o";
     if (options.info && !options.extension.empty()) return "--info writes no file, so no --ext";
     if (options.all_edges && options.output_code != kWireForm) return "--all-edges needs -f wire";
+    const bool check = options.output_code == kNullForm && !options.info;
+    if (check && options.has_output) return "-f null writes no file, so no -o";
+    if (check && !options.extension.empty()) return "-f null writes no file, so no --ext";
     return "";
 }
 

@@ -27,6 +27,7 @@ struct ModernOptions {
     bool info = false;       // a mesh report instead of an output file
     bool json = false;       // the report as JSON Lines
     bool all_edges = false;  // the wire frame without the line list's capacity
+    bool force = false;      // outputs may replace existing mesh files
     bool help = false;
     bool version = false;
     std::vector<std::string> names;

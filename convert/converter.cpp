@@ -61,6 +61,7 @@ void write_trailer(TextOutput& file, int nfacet) {
 // caller's own sink.
 std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, RunConsole& console) {
     if (form.consumer == FacetConsumer::kAllEdges) return std::make_unique<AllEdgesWriter>(file);
+    if (form.consumer == FacetConsumer::kCheck) return std::make_unique<FacetChecker>();
     if (!form.writes_file()) return std::make_unique<NoFacetWriter>();
     switch (form.output_code) {
         case kNumberForm:

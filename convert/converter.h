@@ -15,8 +15,9 @@ class RunConsole;
 
 // Who receives the complete facets of a run: the output code's writer
 // (facet block, wire frame, STL or none), the wire frame of every distinct
-// edge, or the mesh report, which writes no file.
-enum class FacetConsumer : int { kOutputCodeWriter = 0, kAllEdges = 1, kMeshReport = 2 };
+// edge, the mesh report, which writes no file, or the check run of the
+// modern form's -f null, which reads each facet and writes none.
+enum class FacetConsumer : int { kOutputCodeWriter = 0, kAllEdges = 1, kMeshReport = 2, kCheck = 3 };
 
 // The one description of a run's output: the output code, the two line
 // keywords (which must outlive the run) and who receives the facets.
@@ -26,8 +27,8 @@ struct FacetForm {
     const char* vertex_keyword;
     FacetConsumer consumer = FacetConsumer::kOutputCodeWriter;
 
-    // Whether the run writes an output file; the mesh report writes none.
-    bool writes_file() const { return consumer != FacetConsumer::kMeshReport; }
+    // Whether the run writes an output file; the mesh report and the check run write none.
+    bool writes_file() const { return consumer != FacetConsumer::kMeshReport && consumer != FacetConsumer::kCheck; }
 };
 
 // The two ends of one conversion. A path may have any length; the names

@@ -70,7 +70,7 @@ int run_form(const std::vector<std::string>& args, int argc, const char* const* 
 // legacy form, as a failed conversion: the line, the error banner, exit 0.
 int end_failed_run(const std::vector<std::string>& args, TextOutput& console, const char* what) {
     if (is_modern_command_line(args)) {
-        TextOutput errors(stderr);
+        TextOutput errors(stderr, LineEnds::kConsole);
         errors.print("trimora: %s\n", what);
         return 1;
     }

@@ -118,4 +118,8 @@ void handle_interruptions();
 // True where the shell expands * and ? in arguments before the tool sees them.
 bool shell_expands_wildcards();
 
+// True where text lines end in CR LF on the console (Windows); false where
+// they end in LF alone (POSIX).
+bool console_lines_end_in_crlf();
+
 }  // namespace trimora

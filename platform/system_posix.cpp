@@ -70,6 +70,8 @@ bool local_time(std::time_t moment, std::tm& fields) {
 
 bool shell_expands_wildcards() { return true; }
 
+bool console_lines_end_in_crlf() { return false; }
+
 namespace {
 
 FileId id_of_status(const struct stat& status) {

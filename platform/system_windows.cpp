@@ -124,6 +124,8 @@ bool local_time(std::time_t moment, std::tm& fields) { return localtime_s(&field
 
 bool shell_expands_wildcards() { return false; }
 
+bool console_lines_end_in_crlf() { return true; }
+
 namespace {
 
 // A hard link has its own name but the volume's one file index.

@@ -7,8 +7,16 @@
 
 namespace trimora {
 
-TextOutput::TextOutput(std::FILE* stream)
-    : stream_sink_(std::make_unique<StreamSink>(stream)), sink_(stream_sink_.get()) {}
+TextOutput::TextOutput(std::FILE* stream, LineEnds ends)
+    : stream_sink_(std::make_unique<StreamSink>(stream)), sink_(stream_sink_.get()) {
+    set_line_ends(ends);
+}
+
+TextOutput::TextOutput(ByteSink& sink, LineEnds ends) : sink_(&sink) { set_line_ends(ends); }
+
+void TextOutput::set_line_ends(LineEnds ends) {
+    crlf_ = ends == LineEnds::kFile || console_lines_end_in_crlf();
+}
 
 TextOutput::~TextOutput() {
     // A file never closed is one whose run ended early: it is not put in place.
@@ -35,6 +43,7 @@ bool TextOutput::open(const char* path, MakeBufferFinisher make_finisher) {
     sink_ = stream_sink_.get();
     if (make_finisher != nullptr) finisher_ = make_finisher(*sink_, kBufferSize);
     failed_ = false;
+    crlf_ = true;
     used_ = 0;
     buffer_ = first_;
     return true;
@@ -131,9 +140,9 @@ void TextOutput::write(std::string_view text) {
 void TextOutput::write_newline() {
     ++lines_;
     char* out = reserve(2);
-    out[0] = '\r';
-    out[1] = '\n';
-    used_ += 2;
+    if (crlf_) *out++ = '\r';
+    *out = '\n';
+    used_ += crlf_ ? 2 : 1;
 }
 
 void TextOutput::write_int(int value) {

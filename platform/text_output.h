@@ -1,4 +1,4 @@
-// Buffered text-mode output: every LF goes out as CR LF, numbers in the "%lf" form.
+// Buffered text-mode output: every LF goes out as the line end, numbers in the "%lf" form.
 #pragma once
 
 #include <cstdio>
@@ -14,9 +14,13 @@
 
 namespace trimora {
 
-// A file or the console, written in text mode through a large buffer. The
-// bytes are the same on every platform: the file is opened in binary mode and
-// the LF to CR LF translation is done here. A failed write is remembered, and
+// What a line ends in: CR LF in every file, as the format has it, on every
+// system; on the console as the system's own text lines end.
+enum class LineEnds { kFile, kConsole };
+
+// A file or the console, written in text mode through a large buffer. A
+// file's bytes are the same on every platform: the file is opened in binary
+// mode and the LF to CR LF translation is done here. A failed write is remembered, and
 // nothing more is written after it, so that the caller can report it once.
 // A file opened with a finisher hands its full buffers to it (the writers'
 // point lines are finished on a worker); every other output is written
@@ -27,9 +31,9 @@ class TextOutput {
 public:
     TextOutput() = default;
     // Writes to an already open stream that this object does not own.
-    explicit TextOutput(std::FILE* stream);
+    explicit TextOutput(std::FILE* stream, LineEnds ends = LineEnds::kFile);
     // Writes to the sink, which must outlive this object.
-    explicit TextOutput(ByteSink& sink) : sink_(&sink) {}
+    explicit TextOutput(ByteSink& sink, LineEnds ends = LineEnds::kFile);
     // Discards a file opened here and not closed; flushes any other output.
     ~TextOutput();
     TextOutput(const TextOutput&) = delete;
@@ -48,10 +52,13 @@ public:
     // Hands the buffered bytes to the sink; false when a write failed.
     bool flush();
     bool failed() const { return failed_ || (finisher_ && finisher_->failed()); }
+    // Ends the lines written from now on as ends says; a file opened here
+    // always ends them in CR LF.
+    void set_line_ends(LineEnds ends);
     // The line ends written so far.
     long lines_written() const { return lines_; }
 
-    // Writes the text with each LF as CR LF.
+    // Writes the text with each LF as the line end (CR LF in a file).
     void write(std::string_view text);
     void write_newline();
     void write_int(int value);
@@ -108,6 +115,7 @@ private:
     ReplacingFile file_;
     std::unique_ptr<BufferFinisher> finisher_;
     bool failed_ = false;
+    bool crlf_ = true;  // LF is written as CR LF
     long lines_ = 0;
     int used_ = 0;
     char first_[kBufferSize];

@@ -25,11 +25,6 @@ const std::string kBadWord = "solid bad\nfrobnicate 1 2 3\nendsolid bad\n";
 const std::string kBinaryTriangle =
     binary_stl("solid tri", {{{0, 0, -2}, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}}});
 
-// The text with every CR LF written as LF: an output file as console text.
-std::string without_cr(const std::string& bytes) {
-    return std::regex_replace(bytes, std::regex("\r\n"), "\n");
-}
-
 // The output file of the triangle read from input_path, date masked.
 std::string triangle_file(const std::string& input_path, const std::string& facet = kTextFacet) {
     return crlf(header(input_path) + facet + trailer(1));
@@ -46,6 +41,18 @@ std::string report(const std::string& form_line, const std::string& in, const st
 // The problems of kBadWord: its one bad line, and no facet to convert.
 std::string bad_word_problems(const std::string& name) {
     return "Unknown code word [frobnicate] on line 2\nNo facet to convert in [" + name + "]\n";
+}
+
+// The refusal of an output that would replace an existing mesh file.
+std::string kept_mesh(const std::string& output, const std::string& input) {
+    return "Existing mesh file kept (--force replaces it): [" + output + "] (from [" + input +
+           "])\n";
+}
+
+// kTriangle written back as ASCII STL, its normal made a unit vector.
+std::string triangle_stl(const std::string& solid) {
+    return crlf("solid " + solid + "\n  facet normal 0 0 -1\n    outer loop\n      vertex 0 0 0\n      vertex 1 0 0\n"
+                "      vertex 1 1 0\n    endloop\n  endfacet\nendsolid " + solid + "\n");
 }
 
 std::string missing(const std::string& name) {
@@ -184,6 +191,8 @@ struct CliCase {
     StreamEnds ends = {};
     // Variables of the environment set for the run.
     std::map<std::string, std::string> environment = {};
+    // A run of the two-word command line, whose console lines end in CR LF on every system.
+    bool legacy = false;
     friend void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -214,8 +223,11 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
     const ToolRun& run = *connected;
     for (const auto& [name, value] : c.environment) set_environment_variable(name.c_str(), nullptr);
     EXPECT_EQ(run.exit_code, c.exit_code);
-    EXPECT_EQ(mask_date(run.console), c.console.empty() ? "" : crlf(c.console));
-    EXPECT_EQ(run.errors, c.errors.empty() ? "" : crlf(c.errors));
+    const auto lines = [&c](const std::string& text) {
+        return c.legacy ? (text.empty() ? "" : crlf(text)) : console_lines(text);
+    };
+    EXPECT_EQ(mask_date(run.console), lines(c.console));
+    EXPECT_EQ(run.errors, lines(c.errors));
     for (const auto& [path, bytes] : c.outputs) {
         EXPECT_EQ(mask_date(read_file(dir / path)), bytes) << path;
     }
@@ -288,13 +300,44 @@ INSTANTIATE_TEST_SUITE_P(
         // The two-word command line ends as when memory runs out: the line, the banner, exit 0.
         CliCase{"legacy_form_fault_in_a_line_block", {"big.stl", "text"}, kFaultFiles, 0,
                 kBanner + fault_report("line_block"), "", {}, {}, "", "", {}, {}, {},
-                {{"TRIMORA_TEST_FAULT", "line_block"}}},
+                {{"TRIMORA_TEST_FAULT", "line_block"}}, true},
         CliCase{"legacy_form_fault_that_escapes_the_run", {"big.stl", "text"}, kFaultFiles, 0,
                 "trimora: internal error: test fault: run\n" + kErrorBanner, "", {}, {}, "", "", {}, {},
-                {}, {{"TRIMORA_TEST_FAULT", "run"}}},
-        CliCase{"form_null_writes_no_facet_and_fails", {"--form", "null", "tri.stl"},
-                kOneTriangle, 1, kBanner + report(kNullLine, "tri.stl", "tri.kpf", 1, "", true), "",
-                {{"tri.kpf", crlf(header("tri.stl") + trailer(1))}}},
+                {}, {{"TRIMORA_TEST_FAULT", "run"}}, true},
+        // -f null is a check run: each file read and reported, no file written or replaced.
+        CliCase{"form_null_checks_and_writes_no_file", {"--form", "null", "tri.stl", "bad.stl"},
+                {{"tri.stl", kTriangle}, {"tri.kpf", "earlier output"}, {"bad.stl", kBadWord}}, 1,
+                kBanner + kNullLine + info_lines("tri.stl", 1) + kNullLine +
+                    info_lines("bad.stl", 0, bad_word_problems("bad.stl")) + kErrorBanner,
+                "", {}, {"bad.kpf"}},
+        CliCase{"form_null_of_a_good_file_succeeds", {"-q", "-f", "null", "tri.stl"}, kOneTriangle, 0, "", "",
+                {}, {"tri.kpf"}},
+        CliCase{"form_null_takes_no_output", {"-f", "null", "-o", "x.kpf", "tri.stl"}, kOneTriangle, 2, "",
+                usage("-f null writes no file, so no -o")},
+        CliCase{"form_null_takes_no_ext", {"-f", "null", "--ext", "shp", "tri.stl"}, kOneTriangle, 2, "",
+                usage("-f null writes no file, so no --ext")},
+        // An output named like a mesh file never replaces one the user did not name.
+        CliCase{"stl_form_keeps_an_existing_stl_file", {"-f", "stl", "part.kpf"},
+                {{"part.kpf", triangle_file("part.stl")}, {"part.stl", "the user's own part\n"}}, 1,
+                kBanner + "output_code = STL [4]\n" + kept_mesh("part.stl", "part.kpf") + kErrorBanner, ""},
+        CliCase{"force_replaces_an_existing_stl_file", {"-q", "--force", "-f", "stl", "part.kpf"},
+                {{"part.kpf", triangle_file("part.stl")}, {"part.stl", "the user's own part\n"}}, 0, "", "",
+                {{"part.stl", triangle_stl("part")}}},
+        CliCase{"output_named_by_o_replaces_an_existing_stl_file", {"-q", "-f", "stl", "part.kpf", "-o", "part.stl"},
+                {{"part.kpf", triangle_file("part.stl")}, {"part.stl", "the user's own part\n"}}, 0, "", "",
+                {{"part.stl", triangle_stl("part")}}},
+        CliCase{"ext_of_a_mesh_format_keeps_existing_files_and_writes_new_ones",
+                {"-q", "--ext", "obj", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"a.obj", "old"}}, 1,
+                kTextLine + kept_mesh("a.obj", "a.stl") + kErrorBanner, "",
+                {{"b.obj", triangle_file("b.stl")}}},
+        CliCase{"mesh_file_in_an_output_folder_is_kept", {"-q", "-f", "stl", "-o", "out", "a.kpf", "b.kpf"},
+                {{"a.kpf", triangle_file("a.stl")}, {"b.kpf", triangle_file("b.stl")}, {"out/a.stl", "old"}}, 1,
+                "output_code = STL [4]\n" + kept_mesh("out/a.stl", "a.kpf") + kErrorBanner, "",
+                {{"out/b.stl", triangle_stl("b")}}},
+        // KPF outputs replace older ones, as they always have.
+        CliCase{"kpf_output_replaces_an_older_one", {"-q", "tri.stl"}, {{"tri.stl", kTriangle}, {"tri.kpf", "old"}},
+                0, "", "", {{"tri.kpf", triangle_file("tri.stl")}}},
         CliCase{"dotted_names_lose_only_their_last_extension",
                 {"-q", "my.part.v2.stl", "my.part.v3.stl"},
                 {{"my.part.v2.stl", kTriangle}, {"my.part.v3.stl", kTriangle}}, 0, "", "",
@@ -355,7 +398,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "", {{"a.kpf", triangle_file("a.stl")}}, {}, "", "", {}, {{"b.kpf", "a.stl"}}},
         CliCase{"an_output_that_is_standard_input_is_refused", {"-q", "b.stl", "-"},
                 {{"b.stl", kTriangle}, {"b.kpf", kTriangle}}, 1,
-                without_cr(triangle_file("-")),
+                triangle_file("-"),
                 kTextLine + "Output is an input of this run: [b.kpf] (from [b.stl])\n" + kErrorBanner,
                 {}, {}, "", "b.kpf"},
         // Binary STL to ASCII beside itself would write over its own input.
@@ -378,9 +421,9 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"bad.kpf", crlf(header("bad.stl") + trailer(0))},
                  {"a.kpf", triangle_file("a.stl")}}},
         CliCase{"standard_input_ascii_to_standard_output", {"--quiet", "-"}, {}, 0,
-                without_cr(triangle_file("-")), "", {}, {}, kTriangle},
+                triangle_file("-"), "", {}, {}, kTriangle},
         CliCase{"standard_input_binary_with_a_solid_header", {"-f", "numb", "-"}, {}, 0,
-                without_cr(triangle_file("-", kNumberFacet)), kBanner + report(kNumberLine, "-", "-", 1), {}, {},
+                triangle_file("-", kNumberFacet), kBanner + report(kNumberLine, "-", "-", 1), {}, {},
                 kBinaryTriangle},
         // Binary data shorter than its count: its whole records are converted, and the
         // problem says how many of the counted ones there were.
@@ -402,14 +445,14 @@ INSTANTIATE_TEST_SUITE_P(
                 triangle_json("-", "stl-binary"), info_lines("-", 1, "Data after the last record: [-]\n") + kErrorBanner, {}, {},
                 kBinaryTriangle + std::string(5000, 'x')},
         CliCase{"standard_input_too_short_for_binary_is_text", {"-q", "-"}, {}, 1,
-                without_cr(crlf(header("-") + trailer(0))),
+                crlf(header("-") + trailer(0)),
                 report(kTextLine, "-", "-", 0, "No facet to convert in [-]\n", true), {}, {},
                 "solid x\nendsolid x\n"},
         CliCase{"standard_input_to_a_named_file", {"-", "-o", "piped.kpf"}, {}, 0,
                 kBanner + report(kTextLine, "-", "piped.kpf", 1), "",
                 {{"piped.kpf", triangle_file("-")}}, {}, kTriangle},
         CliCase{"file_to_standard_output_reports_on_standard_error", {"tri.stl", "-o", "-"},
-                kOneTriangle, 0, without_cr(triangle_file("tri.stl")),
+                kOneTriangle, 0, triangle_file("tri.stl"),
                 kBanner + report(kTextLine, "tri.stl", "-", 1)},
         CliCase{"long_names_are_not_cut", {"-q", std::string(200, 'n') + ".v1.stl"},
                 {{std::string(200, 'n') + ".v1.stl", kTriangle}}, 0, "", "",
@@ -471,7 +514,7 @@ INSTANTIATE_TEST_SUITE_P(
                 kOneTriangle, 1, "", "trimora: cannot write the console: No space left on device\n", {}, {},
                 "", "", {}, {}, {StreamEnd::kFile, StreamEnd::kFull, StreamEnd::kFile}},
         CliCase{"closed_standard_error_fails_a_run_that_reports_there", {"tri.stl", "-o", "-"},
-                kOneTriangle, 1, without_cr(triangle_file("tri.stl")), "", {}, {}, "", "", {}, {},
+                kOneTriangle, 1, triangle_file("tri.stl"), "", {}, {}, "", "", {}, {},
                 {StreamEnd::kFile, StreamEnd::kFile, StreamEnd::kClosed}},
         // Nothing to say is no failure to say it.
         CliCase{"quiet_success_on_a_full_standard_output", {"-q", "tri.stl"}, kOneTriangle, 0, "", "",
@@ -538,7 +581,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "volume             1.6666666666666667\nclosed             no\n",
                 ""},
         CliCase{"standard_input_named_by_from", {"--from", "off", "-"}, {}, 0,
-                without_cr(triangle_file("-", kVertexNormalFacet)),
+                triangle_file("-", kVertexNormalFacet),
                 kBanner + report(kTextLine, "-", "-", 1), {}, {}, kTriangleOff},
         CliCase{"obj_with_an_index_out_of_range", {"-q", "bad.obj"},
                 {{"bad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 4\nf 1 2 3\n"}}, 1,
@@ -676,7 +719,7 @@ TEST(ModernCommandLine, OutputNamesThatDifferInCaseOnly) {
     for (const auto& entry : fs::directory_iterator(dir / "out")) written.push_back(utf8(entry.path().filename()));
     if (folds_case) {
         EXPECT_EQ(run.exit_code, 1);
-        EXPECT_EQ(run.console, crlf(kTextLine + "Output already written in this run: [out/part.kpf] (from [two/part.stl])\n" +
+        EXPECT_EQ(run.console, console_lines(kTextLine + "Output already written in this run: [out/part.kpf] (from [two/part.stl])\n" +
                                     kErrorBanner));
         EXPECT_EQ(written, std::vector<std::string>{"Part.kpf"});
     } else {
@@ -694,15 +737,19 @@ TEST(ModernCommandLine, HelpWithAModernOptionAddsTheModernOptions) {
     const ToolRun run = run_tool_streams(dir.path(), {"--help", "-q"});
     EXPECT_EQ(run.exit_code, 0);
     EXPECT_EQ(run.errors, "");
-    ASSERT_TRUE(run.console.starts_with(legacy.console));
-    const std::string rest = run.console.substr(legacy.console.size());
+    // The legacy form ends its lines in CR LF; the modern one as the console does.
+    const std::string legacy_lines = console_lines(without_cr(legacy.console));
+    ASSERT_TRUE(run.console.starts_with(legacy_lines));
+    const std::string rest = run.console.substr(legacy_lines.size());
     for (const char* option : {"-f, --form WORD", "-o, --output PATH", "-j, --jobs N",
                                "-r, --recursive", "-q, --quiet", "--no-progress", "-h, --help"}) {
         EXPECT_NE(rest.find(option), std::string::npos) << option;
     }
     EXPECT_NE(rest.find("Exit status: 0"), std::string::npos);
     EXPECT_EQ(run_tool(dir.path(), {"-q", "-h"}).console, run.console);
-    EXPECT_EQ(run_tool(dir.path(), {"--help"}).console, run.console);
+    EXPECT_EQ(console_lines(without_cr(run_tool(dir.path(), {"--help"}).console)),
+              run.console);
+    EXPECT_NE(run_tool(dir.path(), {"--help"}).console.find("\r\n"), std::string::npos);
 }
 
 // Output files and console are the same for every number of jobs.
@@ -777,7 +824,7 @@ TEST(ModernCommandLine, FolderSkipsWhatIsNoRegularFile_NeedsFifosAndSymlinks) {
     }
     const ToolRun run = run_tool_streams(dir.path(), {"-q", "parts"});
     EXPECT_EQ(run.exit_code, 1);
-    EXPECT_EQ(run.console, crlf("Not a regular file, skipped: [parts/f.stl]\n" + kErrorBanner +
+    EXPECT_EQ(run.console, console_lines("Not a regular file, skipped: [parts/f.stl]\n" + kErrorBanner +
                                 "Not a regular file, skipped: [parts/z.stl]\n" + kErrorBanner));
     EXPECT_EQ(mask_date(read_file(dir / "parts" / "a.kpf")), triangle_file("parts/a.stl"));
 }
@@ -796,7 +843,7 @@ TEST(ModernCommandLine, FolderDeeperThanThePathLimitIsReported_NeedsPosixShell) 
     const ToolRun run = run_tool_streams(dir.path(), {"-q", "-r", "top"});
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_NE(run.console.find("Cannot examine file: [top/" + part + "/"), std::string::npos);
-    EXPECT_TRUE(run.console.ends_with(crlf("]\n" + kErrorBanner))) << run.console;
+    EXPECT_TRUE(run.console.ends_with(console_lines("]\n" + kErrorBanner))) << run.console;
     EXPECT_EQ(mask_date(read_file(dir / "top" / "a.kpf")), triangle_file("top/a.stl"));
     // The test folder goes with a tool that can reach the bottom.
     run_shell(dir.path(), "rm -rf top");

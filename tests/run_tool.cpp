@@ -70,6 +70,24 @@ std::string crlf(const std::string& text) {
     return result;
 }
 
+std::string without_cr(const std::string& text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) result += text[i];
+    }
+    return result;
+}
+
+std::string console_lines(const std::string& text) {
+    if (!console_ends_lines_in_crlf()) return text;
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) result += '\r';
+        result += text[i];
+    }
+    return result;
+}
+
 std::string mask_date(const std::string& text) {
     const std::string key = "$ Date: ";
     const std::size_t start = text.find(key);

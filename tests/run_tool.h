@@ -117,6 +117,17 @@ void write_file(const std::filesystem::path& path, const std::string& bytes);
 // The text with every LF written as CR LF, as the tool writes it.
 std::string crlf(const std::string& text);
 
+// The text with every CR LF written as LF.
+std::string without_cr(const std::string& text);
+
+// True where the console's text lines end in CR LF (Windows), not LF (POSIX).
+bool console_ends_lines_in_crlf();
+
+// The text as the modern form prints it on this system's console: each LF
+// that no CR comes before as the system's line end; a CR LF, which only a
+// file written to standard output holds, stays as it is.
+std::string console_lines(const std::string& text);
+
 // The text with the date of its "$ Date: " line replaced by "<date>".
 std::string mask_date(const std::string& text);
 

@@ -200,6 +200,8 @@ bool make_fifo(const std::filesystem::path& path) { return mkfifo(path.c_str(), 
 
 bool device_names_reserved() { return false; }
 
+bool console_ends_lines_in_crlf() { return false; }
+
 void set_time_zone_variable(const char* value) {
     if (value != nullptr) {
         setenv("TZ", value, 1);

@@ -136,6 +136,8 @@ bool make_fifo(const std::filesystem::path&) { return false; }
 
 bool device_names_reserved() { return true; }
 
+bool console_ends_lines_in_crlf() { return true; }
+
 void set_time_zone_variable(const char* value) {
     // An empty value removes the variable.
     _putenv_s("TZ", value != nullptr ? value : "");

@@ -41,6 +41,33 @@ TEST(TextOutput, WritesEveryLfAsCrLf) {
     EXPECT_EQ(written([](TextOutput& out) { out.write("\r\n"); }), "\r\r\n");
 }
 
+// The console of the modern form ends its lines as the system's text does;
+// a file always in CR LF, whatever its output was set to before it opened.
+TEST(TextOutput, ConsoleLinesEndAsTheSystemsText) {
+    const std::string console_end = testing::console_ends_lines_in_crlf() ? "\r\n" : "\n";
+    std::string text;
+    MemorySink sink(text);
+    {
+        TextOutput out(sink, LineEnds::kConsole);
+        out.print("nfacet = %d\n", 1);
+        out.write("a\n\n");
+        out.set_line_ends(LineEnds::kFile);
+        out.write("b\n");
+        out.set_line_ends(LineEnds::kConsole);
+        out.write_newline();
+        EXPECT_EQ(out.lines_written(), 5);
+    }
+    EXPECT_EQ(text, "nfacet = 1" + console_end + "a" + console_end + console_end + "b\r\n" + console_end);
+    EXPECT_EQ(written([](TextOutput& out) { out.write("a\n"); }), "a\r\n");
+    testing::TempDir dir;
+    const std::string path = (dir / "out").string();
+    TextOutput file(sink, LineEnds::kConsole);
+    ASSERT_TRUE(file.open(path.c_str()));
+    file.write("x\n");
+    ASSERT_TRUE(file.close());
+    EXPECT_EQ(testing::read_file(path), "x\r\n");
+}
+
 TEST(TextOutput, PrintsTheMessageConversions) {
     EXPECT_EQ(written([](TextOutput& out) {
                   out.print("%s %lf %lf %lf\n", "nrml", 0.0, -0.0, -1.0);

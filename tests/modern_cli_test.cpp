@@ -606,10 +606,10 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"no_input_named", {"-q"}, {}, 2, "", usage("no input named")},
         CliCase{"output_file_with_several_inputs", {"-o", "one.kpf", "a.stl", "b.stl"},
                 {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"one.kpf", "kept"}}, 2, "",
-                usage("-o [one.kpf] is no folder, but there are 2 inputs")},
+                usage("-o [one.kpf] is no folder, but there are 2 inputs: end it in / to make one")},
         CliCase{"output_file_with_a_folder_of_two", {"-o", "one.kpf", "parts"},
                 {{"parts/a.stl", kTriangle}, {"parts/b.stl", kTriangle}, {"one.kpf", "kept"}}, 2, "",
-                usage("-o [one.kpf] is no folder, but there are 2 inputs")},
+                usage("-o [one.kpf] is no folder, but there are 2 inputs: end it in / to make one")},
         // The option habits of getopt: bundles, attached values; typos caught.
         CliCase{"short_options_bundle_and_take_attached_values", {"-qj2", "-fwire", "tri.stl"},
                 kOneTriangle, 0, "", "", {{"tri.kpf", triangle_file("tri.stl", kWireFacet)}}},
@@ -633,11 +633,34 @@ INSTANTIATE_TEST_SUITE_P(
                 usage("bad extension [x/y]: use letters such as shp")},
         CliCase{"ext_with_info", {"--info", "--ext", "shp", "tri.stl"}, kOneTriangle, 2, "",
                 usage("--info writes no file, so no --ext")},
-        // -o with several inputs makes its folder, parents and all.
-        CliCase{"output_folder_is_made_for_several_inputs", {"-q", "-o", "new/deeper", "a.stl", "b.stl"},
+        // -o with several inputs is a folder that exists or ends in a separator, made with its
+        // parents; any other name is a usage error that makes nothing, as with cp.
+        CliCase{"new_output_name_with_several_inputs_makes_nothing", {"-o", "result.kpf", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 2, "",
+                usage("-o [result.kpf] is no folder, but there are 2 inputs: end it in / to make one"), {},
+                {"result.kpf", "a.kpf", "b.kpf"}},
+        CliCase{"output_folder_is_made_for_several_inputs", {"-q", "-o", "new/deeper/", "a.stl", "b.stl"},
                 {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 0, "", "",
                 {{"new/deeper/a.kpf", triangle_file("a.stl")},
                  {"new/deeper/b.kpf", triangle_file("b.stl")}}},
+        // An output folder keeps the tree below each folder argument, as cp -r does.
+        CliCase{"recursive_output_folder_keeps_the_tree", {"-q", "-r", "-o", "out/", "parts", "z.stl"},
+                {{"parts/a/x.stl", kTriangle}, {"parts/b/deep/x.stl", kTriangle}, {"parts/x.stl", kTriangle},
+                 {"z.stl", kTriangle}},
+                0, "", "",
+                {{"out/a/x.kpf", triangle_file("parts/a/x.stl")},
+                 {"out/b/deep/x.kpf", triangle_file("parts/b/deep/x.stl")},
+                 {"out/x.kpf", triangle_file("parts/x.stl")}, {"out/z.kpf", triangle_file("z.stl")}}},
+        CliCase{"two_folder_arguments_with_one_tree_below_them", {"-q", "-r", "-o", "out/", "one", "two"},
+                {{"one/a/x.stl", kTriangle}, {"two/a/x.stl", kTriangle}, {"two/b/y.stl", kTriangle}}, 1,
+                kTextLine + "Output already written in this run: [out/a/x.kpf] (from [two/a/x.stl])\n" +
+                    kErrorBanner,
+                "", {{"out/a/x.kpf", triangle_file("one/a/x.stl")}, {"out/b/y.kpf", triangle_file("two/b/y.stl")}}},
+        CliCase{"a_subfolder_that_cannot_be_made_refuses_its_outputs", {"-q", "-r", "-o", "out", "parts"},
+                {{"parts/a/x.stl", kTriangle}, {"parts/y.stl", kTriangle}, {"out/a", "a file, no folder"}}, 1,
+                kTextLine + "Cannot make the folder of the output: [out/a/x.kpf] (from [parts/a/x.stl])\n" +
+                    kErrorBanner,
+                "", {{"out/y.kpf", triangle_file("parts/y.stl")}}},
         CliCase{"output_ending_in_a_slash_is_a_folder_for_one_input", {"-q", "-o", "out/", "tri.stl"},
                 kOneTriangle, 0, "", "", {{"out/tri.kpf", triangle_file("tri.stl")}}}),
     CaseName());

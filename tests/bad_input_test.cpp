@@ -177,10 +177,10 @@ TEST(BadInput, InputThatFailsToReadIsReportedAndEndsInError_NeedsProcSelfMem) {
     const ToolRun run = run_touching(dir, {"in"}, {"in.kpf"});
     EXPECT_EQ(run.console, console(kTextLine, "in", "Cannot read file: [in.stl]\n", 0, true));
     EXPECT_EQ(mask_date(read_file(dir / "in.kpf")), crlf(header("in.stl") + trailer(0)));
-    // Nor does the mesh report give figures of the part that was read.
+    // Nor does the mesh report give figures of the part that was read: it says why.
     const ToolRun info = run_tool_streams(dir.path(), {"--info", "in.stl"});
     EXPECT_EQ(info.exit_code, 1);
-    EXPECT_EQ(info.console, "");
+    EXPECT_EQ(info.console, console_lines("file               in.stl\nerror              Cannot read file: [in.stl]\n"));
     EXPECT_EQ(info.errors, console_lines(kBanner + "File open: [in.stl]\nCannot read file: [in.stl]\n"
                                           "File closed: [in.stl]\nnfacet = 0\n" + kErrorBanner));
 }

@@ -89,6 +89,15 @@ std::string triangle_json(const std::string& file, const std::string& format = "
            "\"area\":0.5,\"volume\":0,\"closed\":false}\n";
 }
 
+// The mesh report of a file that gives no figures: its name and why.
+std::string failure_json(const std::string& file, const std::string& message) {
+    return "{\"file\":\"" + file + "\",\"error\":\"" + message + "\"}\n";
+}
+
+std::string failure_block(const std::string& file, const std::string& message) {
+    return "file               " + file + "\nerror              " + message + "\n";
+}
+
 // The report of a file without facets: no bounds to give.
 const std::string kEmptyJson =
     "{\"file\":\"bad.stl\",\"format\":\"stl-ascii\",\"facets\":0,\"vertices\":0,\"edges\":0,\"boundary_edges\":0,"
@@ -488,17 +497,27 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"out_of_memory_ends_one_job_and_the_others_go_on",
                 {"-q", "--info", "-j", "2", "big.stl", "tri.stl"},
                 {{"big.stl", distinct_facets(300)}, {"tri.stl", kTriangle}}, 1,
-                triangle_block("tri.stl"),
+                failure_block("big.stl", "Out of memory: [big.stl]") + triangle_block("tri.stl"),
                 info_lines("big.stl", 300) + "Out of memory: [big.stl]\n" + kErrorBanner, {}, {}, "", "",
                 {}, {}, {}, {{"TRIMORA_TEST_EDGE_SET_LIMIT", "1024"}}},
         CliCase{"info_json_lines_in_order_reports_on_standard_error",
                 {"--info", "--json", "-j", "2", "tri.stl", "bad.stl", "absent.stl"},
                 {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}}, 1,
-                triangle_json("tri.stl") + kEmptyJson,
+                triangle_json("tri.stl") + kEmptyJson + failure_json("absent.stl", "Cannot open file: [absent.stl]"),
                 kBanner + info_lines("tri.stl", 1) +
                     info_lines("bad.stl", 0, bad_word_problems("bad.stl")) +
                     kErrorBanner + "Cannot open file: [absent.stl]\n" + kErrorBanner,
                 {}, {"tri.kpf", "bad.kpf", "absent.kpf"}},
+        // Every input gets its line, a folder that gives no file too, so a check of the lines
+        // misses none.
+        CliCase{"info_json_names_every_input_that_failed", {"-q", "--info", "--json", "empty", "tri.stl", "cut.stl.gz"},
+                {{"empty/x.txt", ""}, {"tri.stl", kTriangle},
+                 {"cut.stl.gz", gzip_bytes(kTriangle).substr(0, gzip_bytes(kTriangle).size() - 8)}},
+                1,
+                failure_json("empty", "No mesh file in folder: [empty]") + triangle_json("tri.stl") +
+                    failure_json("cut.stl.gz", "Cannot read file: [cut.stl.gz]"),
+                "No mesh file in folder: [empty]\n" + kErrorBanner +
+                    info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
         CliCase{"info_of_binary_standard_input", {"-q", "--info", "--json", "-"}, {}, 0,
                 triangle_json("-", "stl-binary"), "", {}, {}, kBinaryTriangle},
         // Every mesh format in, each facet written as a binary record with a
@@ -523,7 +542,8 @@ INSTANTIATE_TEST_SUITE_P(
         // read, but not whole, so there are no figures.
         CliCase{"gzip_cut_short_is_a_read_failure", {"-q", "--info", "cut.stl.gz"},
                 {{"cut.stl.gz", gzip_bytes(kTriangle).substr(0, gzip_bytes(kTriangle).size() - 8)}},
-                1, "", info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
+                1, failure_block("cut.stl.gz", "Cannot read file: [cut.stl.gz]"),
+                info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
         CliCase{"kpf_read_back_in_the_other_keywords", {"-q", "-f", "numb", "-o", "n.kpf", "tri.kpf"},
                 {{"tri.kpf", triangle_file("tri.stl")}}, 0, "", "",
                 {{"n.kpf", triangle_file("tri.kpf", kNumberFacet)}}},
@@ -565,7 +585,8 @@ INSTANTIATE_TEST_SUITE_P(
                 1, report(kTextLine, "cut.ply", "cut.kpf", 0, "Binary PLY data cut short in [cut.ply]\n", true),
                 "", {}, {"cut.kpf"}},
         CliCase{"a_wire_frame_is_no_facet_file", {"-q", "--info", "edges.kpf"},
-                {{"edges.kpf", triangle_file("tri.stl", kWireFacet)}}, 1, "",
+                {{"edges.kpf", triangle_file("tri.stl", kWireFacet)}}, 1,
+                failure_block("edges.kpf", "Wire frame holds edges, not facets in [edges.kpf] on line 6"),
                 info_lines("edges.kpf", 0,
                            "Wire frame holds edges, not facets in [edges.kpf] on line 6\n") +
                     kErrorBanner},

@@ -27,7 +27,9 @@ InputFile notice(const char* what, const std::string& name) {
 
 // The files of a folder, sorted by name, with its subfolders' files at their
 // place in that order when recursive; notices where an entry gives no file.
-void add_folder(const std::string& folder, bool recursive, std::vector<InputFile>& inputs) {
+// below is the folder's own path below the folder argument, "" or ending in '/'.
+void add_folder(const std::string& folder, bool recursive, std::vector<InputFile>& inputs,
+                const std::string& below = "") {
     std::vector<std::string> names;
     std::error_code error;
     fs::directory_iterator entries(path_from_utf8(folder.c_str()), error);
@@ -54,7 +56,7 @@ void add_folder(const std::string& folder, bool recursive, std::vector<InputFile
         if (!error && fs::is_directory(status)) {
             // A link to a folder is not followed: one to a folder above it
             // would take its files again and again.
-            if (recursive && !fs::is_symlink(own)) add_folder(path, recursive, inputs);
+            if (recursive && !fs::is_symlink(own)) add_folder(path, recursive, inputs, below + name + "/");
             continue;
         }
         if (!is_folder_mesh_name(name)) continue;
@@ -65,7 +67,7 @@ void add_folder(const std::string& folder, bool recursive, std::vector<InputFile
         } else if (!fs::is_regular_file(status)) {
             inputs.push_back(notice("Not a regular file, skipped:", path));
         } else {
-            inputs.push_back({path, false, ""});
+            inputs.push_back({path, false, "", below + name});
         }
     }
 }

@@ -15,6 +15,10 @@ struct InputFile {
     // convert: it cannot be read or examined, is no regular file, or the
     // folder holds no mesh file. Empty for a file to convert.
     std::string notice;
+    // For a file that a folder argument gave, its path below that folder
+    // ("a/x.stl" for parts/a/x.stl from parts), so that an output folder can
+    // keep the tree; empty for a name given as it is.
+    std::string below = "";
 };
 
 // The inputs the names stand for, in the order of the names: "-" is standard

@@ -238,6 +238,10 @@ private:
     const std::thread::id printer_ = std::this_thread::get_id();
 };
 
+ReportStyle report_style(const RunSettings& settings) {
+    return settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
+}
+
 // Converts the job and renders its mesh report; false when the conversion
 // failed or memory ran out, which ends the job without its figures.
 bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& console,
@@ -251,14 +255,16 @@ bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& con
         ends.from = job.from;
         const ConversionResult result = convert_mesh(ends, settings.form, console);
         failed = result.status == 0;
-        // A file that could not be read to its end has no figures to give.
+        // A file that could not be read to its end has no figures to give,
+        // only the line that says why.
         if (info && result.read_whole) {
             report.set_facet_count(result.nfacet);
-            const ReportStyle style = settings.json ? ReportStyle::kJsonLine : ReportStyle::kBlock;
             MeshFigures figures = report.figures();
             figures.format = result.format;
             figures.unit = result.unit;
-            data = render_report(job.input.c_str(), figures, style);
+            data = render_report(job.input.c_str(), figures, report_style(settings));
+        } else if (info) {
+            data = render_failure(job.input.c_str(), console.last_problem(), report_style(settings));
         }
         return result.status != 0;
     } catch (const std::bad_alloc&) {
@@ -271,6 +277,7 @@ bool run_conversion(const Job& job, const RunSettings& settings, RunConsole& con
         console.problem("Internal error: [%s] (%s)\n", job.input.c_str(), "unknown");
     }
     data.clear();
+    if (info) data = render_failure(job.input.c_str(), console.last_problem(), report_style(settings));
     failed = true;
     return false;
 }
@@ -283,6 +290,10 @@ bool convert_job(const Job& job, const RunSettings& settings, TextOutput& output
     if (!job.notice.empty()) {
         console.problem("%s", job.notice.c_str());
         print_error_banner(output);
+        // The mesh reports name every input, this one with what stood in its place.
+        if (settings.form.consumer == FacetConsumer::kMeshReport) {
+            data = render_failure(job.input.c_str(), console.last_problem(), report_style(settings));
+        }
         return true;
     }
     if (settings.form.consumer != FacetConsumer::kMeshReport) report_output_code(output, settings.form.output_code);

@@ -61,6 +61,15 @@ bool exists(const std::string& name) {
     return std::filesystem::exists(std::filesystem::symlink_status(path_from_utf8(name.c_str()), error));
 }
 
+// Makes the folder a file is to be written in, with its parents; false when it cannot be made.
+bool make_parent_folder(const std::string& name) {
+    const std::filesystem::path parent = path_from_utf8(name.c_str()).parent_path();
+    std::error_code error;
+    if (parent.empty() || std::filesystem::is_directory(parent, error)) return true;
+    std::filesystem::create_directories(parent, error);
+    return !error;
+}
+
 // The jobs of the inputs, each with its output. Files are told apart by the
 // files themselves (FileId): an output that is the same file as an earlier
 // job's output, or as any input of the run, its own included (hard links and
@@ -97,7 +106,7 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
         if (input.standard && !(options.has_output && !into_folder)) {
             job.output.assign(1, '-');
         } else if (into_folder) {
-            job.output = output_in_folder(options.output, input.path, extension);
+            job.output = output_in_folder(options.output, input.path, input.below, extension);
         } else if (options.has_output) {
             job.output = options.output;
         } else {
@@ -123,6 +132,10 @@ std::vector<Job> plan_jobs(const std::vector<InputFile>& inputs, const ModernOpt
             job.refusal = refusal("Output is an input of this run", job);
         } else if (replaces_a_mesh) {
             job.refusal = refusal("Existing mesh file kept (--force replaces it)", job);
+        }
+        // A tree kept below the output folder gets its subfolders as they are needed.
+        if (job.refusal.empty() && into_folder && !input.below.empty() && !make_parent_folder(job.output)) {
+            job.refusal = refusal("Cannot make the folder of the output", job);
         }
         jobs.push_back(std::move(job));
     }
@@ -150,13 +163,20 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
 
     const std::vector<InputFile> inputs =
         expand_inputs(options.names, options.recursive, !shell_expands_wildcards());
-    // -o names a folder when it is one, ends with a separator, or is new
-    // and there are several inputs: then it is made, with its parents.
+    // -o names a folder when it is one or ends with a separator; one that
+    // is new is made, with its parents. Several inputs need a folder, as cp
+    // says "target is not a directory": then nothing is made.
     const std::string& output = options.output;
-    const bool names_folder =
-        options.has_output && output != "-" &&
-        (is_folder(output) || output.ends_with('/') || output.ends_with('\\') ||
-         (inputs.size() > 1 && !std::filesystem::exists(path_from_utf8(output.c_str()))));
+    const bool names_folder = options.has_output && output != "-" &&
+                              (is_folder(output) || output.ends_with('/') || output.ends_with('\\'));
+    if (options.has_output && !names_folder && inputs.size() > 1) {
+        std::string problem = "-o [";
+        problem += options.output;
+        problem += "] is no folder, but there are ";
+        problem += std::to_string(inputs.size());
+        problem += " inputs: end it in / to make one";
+        return usage_error(problem);
+    }
     if (names_folder && !is_folder(output)) {
         std::error_code error;
         std::filesystem::create_directories(path_from_utf8(output.c_str()), error);
@@ -168,14 +188,6 @@ int run_modern_command_line(const std::vector<std::string>& args, TextOutput& co
         }
     }
     const bool into_folder = names_folder;
-    if (options.has_output && !into_folder && inputs.size() > 1) {
-        std::string problem = "-o [";
-        problem += options.output;
-        problem += "] is no folder, but there are ";
-        problem += std::to_string(inputs.size());
-        problem += " inputs";
-        return usage_error(problem);
-    }
     // What every job does with its facets: an output form's file, or the mesh report.
     RunSettings settings;
     settings.form = facet_form_of(options.output_code);

@@ -29,11 +29,11 @@ std::string replace_last_extension(const std::string& full_name, const std::stri
     return (has_extension ? name.substr(0, dot) : name) + "." + extension;
 }
 
-std::string output_in_folder(const std::string& folder, const std::string& input,
+std::string output_in_folder(const std::string& folder, const std::string& input, const std::string& below,
                              const std::string& extension) {
     const bool ends_with_slash = folder.ends_with('/') || folder.ends_with('\\');
     return folder + (ends_with_slash ? "" : "/") +
-           replace_last_extension(input.substr(last_part_start(input)), extension);
+           replace_last_extension(below.empty() ? input.substr(last_part_start(input)) : below, extension);
 }
 
 }  // namespace trimora

@@ -11,8 +11,10 @@ namespace trimora {
 // "part.obj.gz" gives "part.kpf".
 std::string replace_last_extension(const std::string& name, const std::string& extension = "kpf");
 
-// The output in folder for the input: its last part with the extension replaced.
-std::string output_in_folder(const std::string& folder, const std::string& input,
+// The output in folder for the input: its path below the folder argument
+// that gave it (below, as "a/x.stl"), or when that is empty its last part,
+// with the extension replaced, as cp -r keeps a tree.
+std::string output_in_folder(const std::string& folder, const std::string& input, const std::string& below,
                              const std::string& extension = "kpf");
 
 }  // namespace trimora

@@ -58,8 +58,10 @@ void write_trailer(TextOutput& file, int nfacet) {
 }
 
 // The writer of an output form, writing to file; the mesh report is the
-// caller's own sink.
-std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, RunConsole& console) {
+// caller's own sink. The modern form's wire writer sums up what its full
+// line list left out in one line; the legacy one says it of each edge.
+std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, RunConsole& console,
+                                       bool legacy) {
     if (form.consumer == FacetConsumer::kAllEdges) return std::make_unique<AllEdgesWriter>(file);
     if (form.consumer == FacetConsumer::kCheck) return std::make_unique<FacetChecker>();
     if (!form.writes_file()) return std::make_unique<NoFacetWriter>();
@@ -67,7 +69,7 @@ std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, 
         case kNumberForm:
         case kTextForm:
             return std::make_unique<FacetLinesWriter>(file, form.normal_keyword, form.vertex_keyword);
-        case kWireForm: return std::make_unique<WireWriter>(file, console);
+        case kWireForm: return std::make_unique<WireWriter>(file, console, !legacy);
         case kStlForm: return std::make_unique<StlWriter>(file);
         default: return std::make_unique<NoFacetWriter>();
     }
@@ -126,7 +128,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
 
     // The run's one sink, chosen here: the caller's report, or a writer made for this run.
     std::unique_ptr<FacetSink> writer;
-    if (writes_file || ends.report == nullptr) writer = make_writer(form, *file, console);
+    if (writes_file || ends.report == nullptr) writer = make_writer(form, *file, console, ends.legacy);
     FacetSink& sink = writer ? *writer : *ends.report;
     const bool stl_output = writes_file && form.output_code == kStlForm;
     if (stl_output) {
@@ -158,6 +160,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
             status = 0;
         }
     }
+    sink.end_of_facets();
     const int nfacet = reader.facet_count(given);
     // A reader has said why it could not read to the end.
     const bool read_failed = !reader.read_to_end();

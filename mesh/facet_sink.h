@@ -14,6 +14,9 @@ public:
     // Takes one complete facet. Returns 1 when the form takes facets, 0 when
     // it takes none (the NULL form), which a run must not count a success.
     virtual int take_facet(const Facet& facet) = 0;
+    // Called once after the last facet, before the output's trailer: a form
+    // that summed something up while it took the facets says so here.
+    virtual void end_of_facets() {}
 };
 
 }  // namespace trimora

@@ -1,6 +1,7 @@
 // A run's console, with the one channel its problem lines go through, counted where they are printed.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <type_traits>
 
@@ -28,21 +29,37 @@ public:
     void problem(CheckedFormat<std::type_identity_t<Args>...> format, const Args&... args) {
         ++problems_;
         out_.print(format, args...);
+        last_problem_.clear();
+        TextOfLine text{last_problem_};
+        walk_format(text, format, args...);
+        if (last_problem_.ends_with('\n')) last_problem_.pop_back();
     }
     // A problem whose one-line text was made elsewhere (a reader's), ended here.
     void problem_line(std::string_view text) {
         ++problems_;
         out_.write(text);
         out_.write_newline();
+        last_problem_.assign(text);
     }
 
     // The problem lines so far.
     long problems() const { return problems_; }
+    // The text of the last problem line, without its line end: what made a
+    // file fail, for a report that has no figures to give.
+    const std::string& last_problem() const { return last_problem_; }
     TextOutput& output() { return out_; }
 
 private:
+    // Takes the pieces of a problem line from walk_format into a string.
+    struct TextOfLine {
+        std::string& out;
+        void literal(std::string_view piece) { out.append(piece); }
+        void value(std::string_view text) { out.append(text); }
+    };
+
     TextOutput& out_;
     long problems_ = 0;
+    std::string last_problem_;
 };
 
 }  // namespace trimora

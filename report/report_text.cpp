@@ -138,4 +138,13 @@ std::string render_report(const char* file, const MeshFigures& figures, ReportSt
     return text;
 }
 
+std::string render_failure(const char* file, const std::string& message, ReportStyle style) {
+    std::string text;
+    FieldWriter out(text, style);
+    out.text("file", file == nullptr ? "" : file);
+    out.text("error", message);
+    out.finish();
+    return text;
+}
+
 }  // namespace trimora

@@ -17,4 +17,8 @@ enum class ReportStyle { kBlock, kJsonLine };
 // there and inf, -inf and nan in the block.
 std::string render_report(const char* file, const MeshFigures& figures, ReportStyle style);
 
+// The report of a file that gives no figures (it could not be opened or read
+// to its end): "file", then "error" with the one-line message that says why.
+std::string render_failure(const char* file, const std::string& message, ReportStyle style);
+
 }  // namespace trimora

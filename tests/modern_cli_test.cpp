@@ -89,6 +89,15 @@ std::string triangle_json(const std::string& file, const std::string& format = "
            "\"area\":0.5,\"volume\":0,\"closed\":false}\n";
 }
 
+// The mesh report of a file that gives no figures: its name and why.
+std::string failure_json(const std::string& file, const std::string& message) {
+    return "{\"file\":\"" + file + "\",\"error\":\"" + message + "\"}\n";
+}
+
+std::string failure_block(const std::string& file, const std::string& message) {
+    return "file               " + file + "\nerror              " + message + "\n";
+}
+
 // The report of a file without facets: no bounds to give.
 const std::string kEmptyJson =
     "{\"file\":\"bad.stl\",\"format\":\"stl-ascii\",\"facets\":0,\"vertices\":0,\"edges\":0,\"boundary_edges\":0,"
@@ -289,7 +298,8 @@ INSTANTIATE_TEST_SUITE_P(
                 fault_report("record_writer"), "", {{"tri.kpf", triangle_file("tri.stl")}}, {}, "", "", {},
                 {}, {}, {{"TRIMORA_TEST_FAULT", "record_writer"}}},
         CliCase{"fault_in_the_report_tally", {"-q", "--info", "--json", "big.stl", "tri.stl"}, kFaultFiles, 1,
-                triangle_json("tri.stl"),
+                failure_json("big.stl", "Internal error: [big.stl] (test fault: report_tally)") +
+                    triangle_json("tri.stl"),
                 // Its facets are read; the fault reaches the figures, which wait for the tally.
                 info_lines("big.stl", 5000, "") + "Internal error: [big.stl] (test fault: report_tally)\n" +
                     kErrorBanner,
@@ -533,17 +543,27 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"out_of_memory_ends_one_job_and_the_others_go_on",
                 {"-q", "--info", "-j", "2", "big.stl", "tri.stl"},
                 {{"big.stl", distinct_facets(300)}, {"tri.stl", kTriangle}}, 1,
-                triangle_block("tri.stl"),
+                failure_block("big.stl", "Out of memory: [big.stl]") + triangle_block("tri.stl"),
                 info_lines("big.stl", 300) + "Out of memory: [big.stl]\n" + kErrorBanner, {}, {}, "", "",
                 {}, {}, {}, {{"TRIMORA_TEST_EDGE_SET_LIMIT", "1024"}}},
         CliCase{"info_json_lines_in_order_reports_on_standard_error",
                 {"--info", "--json", "-j", "2", "tri.stl", "bad.stl", "absent.stl"},
                 {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}}, 1,
-                triangle_json("tri.stl") + kEmptyJson,
+                triangle_json("tri.stl") + kEmptyJson + failure_json("absent.stl", "Cannot open file: [absent.stl]"),
                 kBanner + info_lines("tri.stl", 1) +
                     info_lines("bad.stl", 0, bad_word_problems("bad.stl")) +
                     kErrorBanner + "Cannot open file: [absent.stl]\n" + kErrorBanner,
                 {}, {"tri.kpf", "bad.kpf", "absent.kpf"}},
+        // Every input gets its line, a folder that gives no file too, so a check of the lines
+        // misses none.
+        CliCase{"info_json_names_every_input_that_failed", {"-q", "--info", "--json", "empty", "tri.stl", "cut.stl.gz"},
+                {{"empty/x.txt", ""}, {"tri.stl", kTriangle},
+                 {"cut.stl.gz", gzip_bytes(kTriangle).substr(0, gzip_bytes(kTriangle).size() - 8)}},
+                1,
+                failure_json("empty", "No mesh file in folder: [empty]") + triangle_json("tri.stl") +
+                    failure_json("cut.stl.gz", "Cannot read file: [cut.stl.gz]"),
+                "No mesh file in folder: [empty]\n" + kErrorBanner +
+                    info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
         CliCase{"info_of_binary_standard_input", {"-q", "--info", "--json", "-"}, {}, 0,
                 triangle_json("-", "stl-binary"), "", {}, {}, kBinaryTriangle},
         // Every mesh format in, each facet written as a binary record with a
@@ -568,7 +588,8 @@ INSTANTIATE_TEST_SUITE_P(
         // read, but not whole, so there are no figures.
         CliCase{"gzip_cut_short_is_a_read_failure", {"-q", "--info", "cut.stl.gz"},
                 {{"cut.stl.gz", gzip_bytes(kTriangle).substr(0, gzip_bytes(kTriangle).size() - 8)}},
-                1, "", info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
+                1, failure_block("cut.stl.gz", "Cannot read file: [cut.stl.gz]"),
+                info_lines("cut.stl.gz", 1, "Cannot read file: [cut.stl.gz]\n") + kErrorBanner},
         CliCase{"kpf_read_back_in_the_other_keywords", {"-q", "-f", "numb", "-o", "n.kpf", "tri.kpf"},
                 {{"tri.kpf", triangle_file("tri.stl")}}, 0, "", "",
                 {{"n.kpf", triangle_file("tri.kpf", kNumberFacet)}}},
@@ -610,7 +631,8 @@ INSTANTIATE_TEST_SUITE_P(
                 1, report(kTextLine, "cut.ply", "cut.kpf", 0, "Binary PLY data cut short in [cut.ply]\n", true),
                 "", {}, {"cut.kpf"}},
         CliCase{"a_wire_frame_is_no_facet_file", {"-q", "--info", "edges.kpf"},
-                {{"edges.kpf", triangle_file("tri.stl", kWireFacet)}}, 1, "",
+                {{"edges.kpf", triangle_file("tri.stl", kWireFacet)}}, 1,
+                failure_block("edges.kpf", "Wire frame holds edges, not facets in [edges.kpf] on line 6"),
                 info_lines("edges.kpf", 0,
                            "Wire frame holds edges, not facets in [edges.kpf] on line 6\n") +
                     kErrorBanner},
@@ -651,10 +673,10 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"no_input_named", {"-q"}, {}, 2, "", usage("no input named")},
         CliCase{"output_file_with_several_inputs", {"-o", "one.kpf", "a.stl", "b.stl"},
                 {{"a.stl", kTriangle}, {"b.stl", kTriangle}, {"one.kpf", "kept"}}, 2, "",
-                usage("-o [one.kpf] is no folder, but there are 2 inputs")},
+                usage("-o [one.kpf] is no folder, but there are 2 inputs: end it in / to make one")},
         CliCase{"output_file_with_a_folder_of_two", {"-o", "one.kpf", "parts"},
                 {{"parts/a.stl", kTriangle}, {"parts/b.stl", kTriangle}, {"one.kpf", "kept"}}, 2, "",
-                usage("-o [one.kpf] is no folder, but there are 2 inputs")},
+                usage("-o [one.kpf] is no folder, but there are 2 inputs: end it in / to make one")},
         // The option habits of getopt: bundles, attached values; typos caught.
         CliCase{"short_options_bundle_and_take_attached_values", {"-qj2", "-fwire", "tri.stl"},
                 kOneTriangle, 0, "", "", {{"tri.kpf", triangle_file("tri.stl", kWireFacet)}}},
@@ -678,11 +700,34 @@ INSTANTIATE_TEST_SUITE_P(
                 usage("bad extension [x/y]: use letters such as shp")},
         CliCase{"ext_with_info", {"--info", "--ext", "shp", "tri.stl"}, kOneTriangle, 2, "",
                 usage("--info writes no file, so no --ext")},
-        // -o with several inputs makes its folder, parents and all.
-        CliCase{"output_folder_is_made_for_several_inputs", {"-q", "-o", "new/deeper", "a.stl", "b.stl"},
+        // -o with several inputs is a folder that exists or ends in a separator, made with its
+        // parents; any other name is a usage error that makes nothing, as with cp.
+        CliCase{"new_output_name_with_several_inputs_makes_nothing", {"-o", "result.kpf", "a.stl", "b.stl"},
+                {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 2, "",
+                usage("-o [result.kpf] is no folder, but there are 2 inputs: end it in / to make one"), {},
+                {"result.kpf", "a.kpf", "b.kpf"}},
+        CliCase{"output_folder_is_made_for_several_inputs", {"-q", "-o", "new/deeper/", "a.stl", "b.stl"},
                 {{"a.stl", kTriangle}, {"b.stl", kTriangle}}, 0, "", "",
                 {{"new/deeper/a.kpf", triangle_file("a.stl")},
                  {"new/deeper/b.kpf", triangle_file("b.stl")}}},
+        // An output folder keeps the tree below each folder argument, as cp -r does.
+        CliCase{"recursive_output_folder_keeps_the_tree", {"-q", "-r", "-o", "out/", "parts", "z.stl"},
+                {{"parts/a/x.stl", kTriangle}, {"parts/b/deep/x.stl", kTriangle}, {"parts/x.stl", kTriangle},
+                 {"z.stl", kTriangle}},
+                0, "", "",
+                {{"out/a/x.kpf", triangle_file("parts/a/x.stl")},
+                 {"out/b/deep/x.kpf", triangle_file("parts/b/deep/x.stl")},
+                 {"out/x.kpf", triangle_file("parts/x.stl")}, {"out/z.kpf", triangle_file("z.stl")}}},
+        CliCase{"two_folder_arguments_with_one_tree_below_them", {"-q", "-r", "-o", "out/", "one", "two"},
+                {{"one/a/x.stl", kTriangle}, {"two/a/x.stl", kTriangle}, {"two/b/y.stl", kTriangle}}, 1,
+                kTextLine + "Output already written in this run: [out/a/x.kpf] (from [two/a/x.stl])\n" +
+                    kErrorBanner,
+                "", {{"out/a/x.kpf", triangle_file("one/a/x.stl")}, {"out/b/y.kpf", triangle_file("two/b/y.stl")}}},
+        CliCase{"a_subfolder_that_cannot_be_made_refuses_its_outputs", {"-q", "-r", "-o", "out", "parts"},
+                {{"parts/a/x.stl", kTriangle}, {"parts/y.stl", kTriangle}, {"out/a", "a file, no folder"}}, 1,
+                kTextLine + "Cannot make the folder of the output: [out/a/x.kpf] (from [parts/a/x.stl])\n" +
+                    kErrorBanner,
+                "", {{"out/y.kpf", triangle_file("parts/y.stl")}}},
         CliCase{"output_ending_in_a_slash_is_a_folder_for_one_input", {"-q", "-o", "out/", "tri.stl"},
                 kOneTriangle, 0, "", "", {{"out/tri.kpf", triangle_file("tri.stl")}}}),
     CaseName());

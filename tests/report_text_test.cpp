@@ -63,5 +63,15 @@ TEST(ReportText, FileNameEscapedInJson) {
     EXPECT_TRUE(render_report(nullptr, MeshFigures{}, ReportStyle::kBlock).starts_with("file               \n"));
 }
 
+// A file without figures: its name and the message, escaped in JSON as a name is.
+TEST(ReportText, FailureGivesTheFileAndItsMessage) {
+    EXPECT_EQ(render_failure("a\"b.stl", "Cannot open file: [a\"b.stl]", ReportStyle::kJsonLine),
+              "{\"file\":\"a\\\"b.stl\",\"error\":\"Cannot open file: [a\\\"b.stl]\"}\n");
+    EXPECT_EQ(render_failure("x.stl", "Bad number [\x01] in [x.stl]", ReportStyle::kJsonLine),
+              "{\"file\":\"x.stl\",\"error\":\"Bad number [\\u0001] in [x.stl]\"}\n");
+    EXPECT_EQ(render_failure("x.stl", "Cannot read file: [x.stl]", ReportStyle::kBlock),
+              "file               x.stl\nerror              Cannot read file: [x.stl]\n");
+}
+
 }  // namespace
 }  // namespace trimora

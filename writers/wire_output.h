@@ -1,6 +1,8 @@
 // VQ wire-frame output: each edge once, as move and plot pen commands, up to the line list's capacity.
 #pragma once
 
+#include <cstdint>
+
 #include "mesh/facet_sink.h"
 #include "writers/line_list.h"
 #include "writers/pen.h"
@@ -14,10 +16,14 @@ class TextOutput;
 // long as the run.
 class WireWriter final : public FacetSink {
 public:
-    // The overflow of the line list is reported on the console.
-    WireWriter(TextOutput& file, RunConsole& console) : file_(file), console_(console), pen_(file) {}
+    // The overflow of the line list is reported on the console: a line for
+    // each edge left out, or with summary one line after the last facet that
+    // counts them.
+    WireWriter(TextOutput& file, RunConsole& console, bool summary = false)
+        : file_(file), console_(console), pen_(file), summary_(summary) {}
 
     int take_facet(const Facet& facet) override { return write_facet_edges(facet); }
+    void end_of_facets() override;
 
     // Writes an empty line and then the facet's three edges (vertex 0 to 1, 1
     // to 2, 2 to 0) that are not written yet. The normal is not used. Returns 1.
@@ -33,6 +39,8 @@ private:
     RunConsole& console_;
     Pen pen_;
     LineList lines_;
+    bool summary_;
+    std::uint64_t left_out_ = 0;  // edges the full list left out, with summary
 };
 
 }  // namespace trimora

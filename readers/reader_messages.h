@@ -44,6 +44,7 @@ inline constexpr char kMissingAttribute[] = "Missing attribute [%s] of [%s]";  /
 inline constexpr char kObjectNotFound[] = "Object not found [%d]";             // the objectid
 inline constexpr char kComponentCycle[] = "Component cycle at object [%d]";
 inline constexpr char kBadTransform[] = "Bad transform [%s]";
+inline constexpr char kTooManyFacets[] = "Build gives more than [%d] facets";  // the limit
 inline constexpr char kWireFrame[] = "Wire frame holds edges, not facets";
 inline constexpr char kUnknownLine[] = "Unknown line [%s]";
 inline constexpr char kBadNumber[] = "Bad number [%s]";

@@ -161,6 +161,50 @@ std::string triangle_3mf() {
     return zip_file(package_parts(model));
 }
 
+// A 3MF package whose object takes the triangle from each of that many
+// other model parts, lifted by the part's number.
+std::string parts_3mf(int parts) {
+    const std::string head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\" "
+        "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n";
+    const std::string triangle =
+        "<resources><object id=\"1\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"1\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"1\" z=\"0\"/></vertices>"
+        "<triangles><triangle v1=\"0\" v2=\"1\" v3=\"2\"/></triangles></mesh></object></resources>\n";
+    std::string components;
+    std::vector<ZipFile> files;
+    for (int i = 1; i <= parts; ++i) {
+        const std::string n = std::to_string(i);
+        components += "<component p:path=\"/3D/p" + n + ".model\" objectid=\"1\" transform=\"1 0 0 0 1 0 0 0 1 0 0 " +
+                      n + "\"/>\n";
+        files.push_back({"3D/p" + n + ".model", head + triangle + "</model>\n"});
+    }
+    std::vector<ZipFile> package = package_parts(head + "<resources><object id=\"2\"><components>\n" + components +
+                                                 "</components></object></resources>\n"
+                                                 "<build><item objectid=\"2\"/></build>\n</model>\n");
+    package.insert(package.end(), files.begin(), files.end());
+    return zip_file(package);
+}
+
+// A 3MF package of one triangle reused: each of levels objects takes the
+// one before it ten times, so that its build gives 10^levels facets.
+std::string instancing_3mf(int levels) {
+    std::string objects =
+        "<object id=\"0\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"1\" y=\"1\" z=\"0\"/></vertices><triangles><triangle v1=\"0\" v2=\"1\" v3=\"2\"/>"
+        "</triangles></mesh></object>\n";
+    for (int level = 1; level <= levels; ++level) {
+        objects += "<object id=\"" + std::to_string(level) + "\"><components>";
+        for (int i = 0; i < 10; ++i) objects += "<component objectid=\"" + std::to_string(level - 1) + "\"/>";
+        objects += "</components></object>\n";
+    }
+    return zip_file(package_parts(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n<resources>\n" +
+        objects + "</resources>\n<build><item objectid=\"" + std::to_string(levels) + "\"/></build>\n</model>\n"));
+}
+
 std::string usage(const std::string& problem) {
     return "trimora: " + problem + "; trimora --help -q shows the options\n";
 }
@@ -521,6 +565,28 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"empty.3mf", zip_file({{"[Content_Types].xml", "<Types/>"}})}}, 1,
                 report(kTextLine, "empty.3mf", "empty.kpf", 0, "No 3D model in [empty.3mf]\n", true),
                 "", {}, {"empty.kpf"}},
+        CliCase{"three_mf_components_from_many_parts", {"--info", "-q", "parts.3mf"},
+                {{"parts.3mf", parts_3mf(6)}}, 0,
+                "file               parts.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             6\nvertices           18\nedges              18\n"
+                "boundary_edges     18\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                0 0 1\nmax                1 1 6\narea               3\n"
+                "volume             3.5\nclosed             no\n",
+                ""},
+        // Reused components are instancing, up to a limit counted before anything is written.
+        CliCase{"three_mf_instancing_within_the_limit", {"--info", "-q", "many.3mf"},
+                {{"many.3mf", instancing_3mf(3)}}, 0,
+                "file               many.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             1000\nvertices           3\nedges              3\n"
+                "boundary_edges     0\nnonmanifold_edges  3\ndegenerate_facets  0\n"
+                "min                0 0 0\nmax                1 1 0\narea               500\n"
+                "volume             0\nclosed             no\n",
+                ""},
+        CliCase{"three_mf_expanding_beyond_the_limit", {"-q", "bomb.3mf"},
+                {{"bomb.3mf", instancing_3mf(8)}}, 1,
+                report(kTextLine, "bomb.3mf", "bomb.kpf", 0,
+                       "Build gives more than [10000000] facets in [bomb.3mf]\n", true),
+                "", {}, {"bomb.kpf"}},
         CliCase{"a_cut_binary_ply", {"-q", "cut.ply"},
                 {{"cut.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
                              "property float y\nproperty float z\nend_header\n" + std::string(20, '\0')}},

@@ -18,6 +18,7 @@ namespace message {
 inline constexpr char kReadError[] = "Cannot read file";
 inline constexpr char kCompressedCutShort[] = "Compressed data cut short";
 inline constexpr char kCompressedCorrupt[] = "Compressed data corrupt [%s]";  // zlib's or the archive's reason
+inline constexpr char kTooExpanded[] = "Compressed data grows beyond [%d] times its size";  // the limit
 inline constexpr char kLineTooLong[] = "Line longer than [%d] bytes";
 inline constexpr char kVertexIndexOutOfRange[] = "Vertex index out of range [%s]";  // the index as written
 inline constexpr char kBadVertexIndex[] = "Bad vertex index [%s]";

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "readers/inflation_limit.h"
+
 namespace trimora {
 
 namespace {
@@ -228,6 +230,10 @@ std::size_t ZipEntrySource::read(void* buffer, std::size_t n) {
         running_crc_ = static_cast<std::uint32_t>(crc32(running_crc_, out + done, static_cast<uInt>(made)));
         produced_ += made;
         done += made;
+        if (deflated_ && beyond_inflation_limit(produced_, consumed_)) {
+            set_failure(SourceFailure::kTooExpanded);
+            break;
+        }
         if (produced_ > size_) {
             set_failure(SourceFailure::kCorrupt, "entry longer than the directory says");
             break;

@@ -57,7 +57,8 @@ private:
 // The bytes of one entry: copied when stored, inflated when deflated, and
 // checked against the directory's size and CRC at the end. Stored bytes that
 // run past the archive, or deflate data that stops, are kCutShort; data
-// longer than the size, a wrong CRC or bad deflate data are kCorrupt.
+// longer than the size, a wrong CRC or bad deflate data are kCorrupt;
+// deflate data beyond the inflation limit (inflation_limit.h) is kTooExpanded.
 class ZipEntrySource final : public ByteSource {
 public:
     // Reads the entry whose stored bytes are at start, with available bytes

@@ -29,7 +29,7 @@ messages=(
   "trimora: cannot write the console: " "output_code = STL [4]" "Cannot read file: ["
   "trimora: cannot make the folder ["
   # The mesh readers' messages (the table of readers/reader_messages.h), each up to its first value.
-  "Cannot read file in [" "Compressed data cut short in [" "Compressed data corrupt ["
+  "Cannot read file in [" "Compressed data cut short in [" "Compressed data corrupt [" "Compressed data grows beyond ["
   "Line longer than [" "Vertex index out of range [" "Bad vertex index ["
   "Face with fewer than three vertices [" "Face with fewer indices than its count ["
   "Vertex with fewer than three coordinates [" "Data ends after [" "Bad counts line ["

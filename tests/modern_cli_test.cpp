@@ -13,6 +13,7 @@
 #include "case_names.h"
 #include "compressed_files.h"
 #include "mesh_files.h"
+#include "readers/inflation_limit.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -233,8 +234,8 @@ struct CliCase {
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
 
-TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
-    const CliCase& c = GetParam();
+// Runs the case and checks its exit status, console and every file of its folder.
+void check_run(const CliCase& c) {
     TempDir dir;
     for (const auto& [path, bytes] : c.files) {
         fs::create_directories((dir / path).parent_path());
@@ -276,6 +277,53 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
         } else {
             EXPECT_EQ(read_file(entry.path()), was->second) << path;
         }
+    }
+}
+
+TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) { check_run(GetParam()); }
+
+// Bombs, made here and never stored: each is refused within seconds in
+// bounded memory, with one line, and nothing is written.
+TEST(ModernCommandLine, BombsAreRefusedWithOneLine) {
+    // Lines that deflate a thousand times, a little beyond the free bytes.
+    const auto lines = [](const std::string& line) {
+        std::string text;
+        text.reserve(static_cast<std::size_t>(kInflationFreeBytes) + (1 << 20));
+        while (text.size() < kInflationFreeBytes + (1 << 20)) text += line;
+        return text;
+    };
+    const std::string ply_header =
+        "ply\nformat ascii 1.0\nelement vertex 100000000\nproperty float x\nproperty float y\n"
+        "property float z\nend_header\n";
+    const std::string model_start =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\"><resources>";
+    std::string nested = model_start;
+    for (int i = 0; i < 100000; ++i) nested += "<e>";
+    const std::string huge_tag = model_start + "<object id=\"1\" name=\"" + std::string(2 << 20, 'a') + "\"/>";
+    const std::string long_comment = model_start + "<!--" + lines(" ") + "-->" + "</resources><build/></model>\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } bombs[] = {
+        {"v.obj.gz", gzip_bytes(lines("v 0 0 0\n")), "Compressed data grows beyond [100] times its size in [v.obj.gz]"},
+        {"p.ply.gz", gzip_bytes(ply_header + lines("0 0 0\n")),
+         "Compressed data grows beyond [100] times its size in [p.ply.gz]"},
+        {"nested.3mf", zip_file(package_parts(nested)),
+         "XML error [elements nested deeper than 256] in [nested.3mf] on line 2"},
+        {"tag.3mf", zip_file(package_parts(huge_tag)),
+         "XML error [tag longer than 1048576 bytes] in [tag.3mf] on line 2"},
+        {"part.3mf", zip_file(package_parts(long_comment)),
+         "Compressed data grows beyond [100] times its size in [part.3mf]"},
+        {"many.3mf", instancing_3mf(9), "Build gives more than [10000000] facets in [many.3mf]"},
+    };
+    for (const auto& bomb : bombs) {
+        const std::string name = bomb.name;
+        const std::string output = name.substr(0, name.find('.')) + ".kpf";
+        CliCase c{bomb.name, {"-q", bomb.name}, {{bomb.name, bomb.bytes}}, 1,
+                  report(kTextLine, bomb.name, output, 0, std::string(bomb.message) + "\n", true), "", {}, {output}};
+        check_run(c);
     }
 }
 

@@ -17,6 +17,7 @@ enum class SourceFailure {
     kReadError,  // the system could not read the file
     kCutShort,   // the data stops inside a structure that says more follows
     kCorrupt,    // the data breaks its own format; failure_detail() says how
+    kTooExpanded,  // compressed data that grows far beyond its size: refused as a bomb
 };
 
 // A sequence of bytes read in order. A read returns fewer bytes than asked

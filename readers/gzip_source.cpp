@@ -4,6 +4,9 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdint>
+
+#include "readers/inflation_limit.h"
 
 namespace trimora {
 
@@ -12,6 +15,8 @@ struct GzipSource::State {
     bool started = false;      // inflateInit2 succeeded
     bool member_done = false;  // the last member read so far ended with its check
     bool input_done = false;   // the input has given its last byte
+    std::uint64_t read_in = 0;    // compressed bytes read from the input
+    std::uint64_t produced = 0;   // bytes given
     unsigned char input[1 << 16];
 };
 
@@ -29,6 +34,7 @@ void GzipSource::refill() {
     const std::size_t got = input_.read(state_->input, sizeof state_->input);
     // A source gives fewer bytes than asked only at its end or on a failure.
     if (got < sizeof state_->input) state_->input_done = true;
+    state_->read_in += got;
     state_->stream.next_in = state_->input;
     state_->stream.avail_in = static_cast<uInt>(got);
 }
@@ -65,6 +71,11 @@ std::size_t GzipSource::read(void* buffer, std::size_t n) {
         const int result = inflate(&z, Z_NO_FLUSH);
         const uInt made = chunk - z.avail_out;
         done += made;
+        state_->produced += made;
+        if (beyond_inflation_limit(state_->produced, state_->read_in - z.avail_in)) {
+            set_failure(SourceFailure::kTooExpanded);
+            break;
+        }
         if (result == Z_STREAM_END) {
             state_->member_done = true;
             continue;

@@ -13,6 +13,8 @@ namespace trimora {
 // the input. A stream that stops inside a member is kCutShort; bad headers,
 // bad data, a failed check or bytes after a member that start no new member
 // are kCorrupt, with zlib's reason; a failure of the input is passed on.
+// Data that grows beyond the inflation limit (inflation_limit.h) is
+// kTooExpanded: a bomb is refused before it fills memory or disk.
 class GzipSource final : public ByteSource {
 public:
     // Reads the compressed bytes from input, which must outlive this source.

@@ -27,6 +27,7 @@ bool LineReader::refill() {
     if (pos_ > 0) {
         std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
         end_ -= pos_;
+        no_cr_before_ = no_cr_before_ > pos_ ? no_cr_before_ - pos_ : 0;
         pos_ = 0;
     }
     const std::size_t wanted = capacity_ - end_;
@@ -46,6 +47,7 @@ bool LineReader::grow() {
     std::unique_ptr<char[]> buffer(new char[capacity + 1]);
     std::memcpy(buffer.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
+    no_cr_before_ = no_cr_before_ > pos_ ? no_cr_before_ - pos_ : 0;
     pos_ = 0;
     buffer_ = std::move(buffer);
     capacity_ = capacity;
@@ -54,11 +56,18 @@ bool LineReader::grow() {
 
 bool LineReader::next_line(Line& line) {
     if (skipping_) {
-        // The rest of a line too long to keep.
+        // The rest of a line too long to keep, to its LF or lone CR.
         for (;;) {
-            const void* lf = std::memchr(buffer_.get() + pos_, '\n', end_ - pos_);
+            const char* from = buffer_.get() + pos_;
+            const auto* lf = static_cast<const char*>(std::memchr(from, '\n', end_ - pos_));
+            const std::size_t span = lf != nullptr ? static_cast<std::size_t>(lf - from) : end_ - pos_;
+            const auto* cr = static_cast<const char*>(std::memchr(from, '\r', span));
+            if (cr != nullptr && cr + 1 != lf) {
+                pos_ += static_cast<std::size_t>(cr - from) + 1;
+                break;
+            }
             if (lf != nullptr) {
-                pos_ = static_cast<std::size_t>(static_cast<const char*>(lf) - buffer_.get()) + 1;
+                pos_ += span + 1;
                 break;
             }
             pos_ = end_;
@@ -70,33 +79,54 @@ bool LineReader::next_line(Line& line) {
     for (;;) {
         char* const base = buffer_.get();
         const void* lf = std::memchr(base + scanned, '\n', end_ - scanned);
-        std::size_t stop = end_;
-        if (lf != nullptr) {
-            stop = static_cast<std::size_t>(static_cast<const char*>(lf) - base);
-        } else if (end_ - pos_ > line_limit_ + 1) {
-            line = {base + pos_, line_limit_, true};
-            base[pos_ + line_limit_] = '\0';
-            pos_ += line_limit_;
-            skipping_ = true;
-            ++line_number_;
-            return true;
-        } else if (!source_done_) {
-            const std::size_t pending = end_ - pos_;
-            if (pos_ == 0 && end_ == capacity_ && !grow()) return false;
-            refill();
-            scanned = pos_ + pending;
-            continue;
-        } else if (pos_ == end_) {
-            return false;
+        std::size_t stop = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : end_;
+        bool ended = lf != nullptr;
+        bool lone_cr = false;
+        bool cr_pending = false;  // a CR is the last byte there is yet: an LF may follow it
+        // A lone CR ends a line as an LF does, as older files have it; CR LF is one end.
+        // The buffer is searched for CR ahead, so that a file without one costs a search a block.
+        if (no_cr_before_ < stop) {
+            const std::size_t from = std::max(scanned, no_cr_before_);
+            const void* cr = std::memchr(base + from, '\r', end_ - from);
+            no_cr_before_ = cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - base) : end_;
         }
-        // A line ended by LF, or the last line without one.
+        if (no_cr_before_ < stop) {
+            const std::size_t at = no_cr_before_;
+            if (at + 1 < stop || (!ended && source_done_)) {
+                stop = at;
+                ended = true;
+                lone_cr = true;
+            } else if (!ended) {
+                cr_pending = true;
+            }
+        }
+        if (!ended) {
+            if (end_ - pos_ > line_limit_ + 1) {
+                line = {base + pos_, line_limit_, true};
+                base[pos_ + line_limit_] = '\0';
+                pos_ += line_limit_;
+                skipping_ = true;
+                ++line_number_;
+                return true;
+            }
+            if (!source_done_) {
+                // Bytes up to a pending CR hold no line end; the CR is looked at again.
+                const std::size_t pending = end_ - pos_ - (cr_pending ? 1 : 0);
+                if (pos_ == 0 && end_ == capacity_ && !grow()) return false;
+                refill();
+                scanned = pos_ + pending;
+                continue;
+            }
+            if (pos_ == end_) return false;
+        }
+        // A line ended by LF, CR LF or a lone CR, or the last line without an end.
         std::size_t length = stop - pos_;
-        if (lf != nullptr && length > 0 && base[stop - 1] == '\r') --length;
+        if (lf != nullptr && !lone_cr && length > 0 && base[stop - 1] == '\r') --length;
         const bool too_long = length > line_limit_;
         if (too_long) length = line_limit_;
         base[pos_ + length] = '\0';
         line = {base + pos_, length, too_long};
-        pos_ = lf != nullptr ? stop + 1 : stop;
+        pos_ = ended ? stop + 1 : stop;
         ++line_number_;
         return true;
     }

@@ -10,8 +10,9 @@ namespace trimora {
 class ByteSource;
 
 // One line of the input: its text, NUL-terminated in the reader's buffer,
-// without the LF that ended it nor a CR right before that LF. The caller may
-// change the bytes up to the NUL; they stay valid until the next call.
+// without what ended it: an LF, a CR LF, or a lone CR (as older files end
+// their lines). The caller may change the bytes up to the NUL; they stay
+// valid until the next call.
 struct Line {
     char* text;
     std::size_t length;
@@ -19,8 +20,8 @@ struct Line {
 };
 
 // Reads a byte source in large blocks. Lines and bytes may be taken in turns:
-// a binary body after a text header reads on from the byte after the header's
-// last LF.
+// a binary body after a text header reads on from the byte after the end of
+// the header's last line.
 class LineReader {
 public:
     // The longest line kept whole; the rest of a longer line is skipped.
@@ -63,6 +64,7 @@ private:
     std::size_t end_ = 0;
     bool source_done_ = false;
     bool skipping_ = false;  // the rest of a line too long to keep is still to be skipped
+    std::size_t no_cr_before_ = 0;  // the buffer holds no CR from the position up to here
     std::uint64_t line_number_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/byte_source.h"
 #include "readers/binary_stl.h"
 #include "readers/format_readers.h"
+#include "readers/inflation_limit.h"
 #include "readers/line_blocks.h"
 
 namespace trimora {
@@ -49,6 +50,7 @@ ReadStep MeshReader::report_failure(const ByteSource& source) {
     switch (source.failure()) {
         case SourceFailure::kCutShort: return report(0, message::kCompressedCutShort);
         case SourceFailure::kCorrupt: return report(0, message::kCompressedCorrupt, source.failure_detail());
+        case SourceFailure::kTooExpanded: return report(0, message::kTooExpanded, kMostInflation);
         default: return report(0, message::kReadError);
     }
 }

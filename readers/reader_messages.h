@@ -18,6 +18,7 @@ namespace message {
 inline constexpr char kReadError[] = "Cannot read file";
 inline constexpr char kCompressedCutShort[] = "Compressed data cut short";
 inline constexpr char kCompressedCorrupt[] = "Compressed data corrupt [%s]";  // zlib's or the archive's reason
+inline constexpr char kTooExpanded[] = "Compressed data grows beyond [%d] times its size";  // the limit
 inline constexpr char kLineTooLong[] = "Line longer than [%d] bytes";
 inline constexpr char kVertexIndexOutOfRange[] = "Vertex index out of range [%s]";  // the index as written
 inline constexpr char kBadVertexIndex[] = "Bad vertex index [%s]";
@@ -44,6 +45,7 @@ inline constexpr char kMissingAttribute[] = "Missing attribute [%s] of [%s]";  /
 inline constexpr char kObjectNotFound[] = "Object not found [%d]";             // the objectid
 inline constexpr char kComponentCycle[] = "Component cycle at object [%d]";
 inline constexpr char kBadTransform[] = "Bad transform [%s]";
+inline constexpr char kTooManyFacets[] = "Build gives more than [%d] facets";  // the limit
 inline constexpr char kWireFrame[] = "Wire frame holds edges, not facets";
 inline constexpr char kUnknownLine[] = "Unknown line [%s]";
 inline constexpr char kBadNumber[] = "Bad number [%s]";

@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,6 +23,10 @@ namespace {
 
 constexpr std::string_view kModelRelationship = "http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel";
 constexpr std::string_view kDefaultModel = "3D/3dmodel.model";
+// The most facets a package may give: that many, or that many for each
+// triangle it stores, whichever is more.
+constexpr std::uint64_t kMostFacets = 10000000;
+constexpr std::uint64_t kFacetsPerStored = 1000;
 constexpr const char* kUnits[] = {"micron", "millimeter", "centimeter", "inch", "foot", "meter"};
 
 // A triangle by the places of its vertices in the one vertex table of the package.
@@ -28,18 +34,27 @@ struct Triangle {
     std::uint32_t vertices[3];
 };
 
+constexpr std::size_t kUnresolved = static_cast<std::size_t>(-1);
+
+// A component, or a build item: an object of a part placed by a transform.
 struct Component {
     std::uint32_t part;  // the model part of the object
     std::uint64_t object_id;
     Transform transform;
     std::uint64_t line;
+    std::size_t object = kUnresolved;  // its place in objects_, once the parts are read
 };
+
+// How far the facets an object gives are counted.
+enum class Count : unsigned char { kNotYet, kCounting, kDone };
 
 struct Object {
     std::size_t first_triangle = 0;
     std::size_t triangle_count = 0;
     std::vector<Component> components;
     bool on_path = false;  // being given: a component that reaches it again closes a cycle
+    Count count = Count::kNotYet;
+    std::uint64_t facets = 0;  // given with its components, once counted
 };
 
 // The elements whose place in the document the reader follows.
@@ -99,6 +114,12 @@ bool read_whole_integer(std::string_view text, std::int64_t& value) {
     return p >= text.data() + text.size();
 }
 
+// a + b, held at the cap: counts only need to be told apart up to the limit.
+std::uint64_t add_capped(std::uint64_t a, std::uint64_t b) {
+    constexpr std::uint64_t kCap = std::uint64_t{1} << 62;
+    return a >= kCap || b >= kCap - a ? kCap : a + b;
+}
+
 class ThreeMfReader final : public MeshReader {
 public:
     ThreeMfReader(ByteSource& source, std::string_view name) : MeshReader(source, name, "3mf") {
@@ -108,6 +129,9 @@ public:
     ReadStep next() override;
 
 private:
+    // The package is read whole, part after part, before the build is counted and then given.
+    enum class Phase { kOpen, kRead, kGive, kDone };
+
     // Reads the package and opens its root model part; false with step set when it cannot.
     bool open_package(ReadStep& step);
     // Reads the whole source into archive_: allocated once by the size the
@@ -116,58 +140,84 @@ private:
     void read_archive();
     // The name of the root model part from the package relationships, or the usual name.
     std::string model_name();
-    // Opens the part of that entry name as parts_[index]; false with step set when it cannot.
-    bool open_part(const std::string& name, std::uint32_t index, ReadStep& step);
+    // Opens the part of that index as current_; false with step set when it cannot.
+    bool open_part(std::uint32_t index, ReadStep& step);
     // The index of a part by its entry name, a new one when it is not known.
     std::uint32_t part_index(const std::string& name);
-    // Handles the next event of the part; true with step set when it gives a problem or the end.
+    // Handles the next event of the part; true with step set when it gives a problem.
     bool read_event(ModelPart& part, ReadStep& step);
     bool start_element(ModelPart& part, ReadStep& step);
     bool read_vertex(ModelPart& part, ReadStep& step);
     bool read_triangle(ModelPart& part, ReadStep& step);
     // Reads objectid, transform and a path of another part; false with step set on a problem.
-    bool read_reference(ModelPart& part, std::uint32_t& target_part, std::uint64_t& id, Transform& transform,
-                        ReadStep& step);
+    bool read_reference(ModelPart& part, Component& reference, ReadStep& step);
+    // Finds the object of each item and component, and counts the facets
+    // the build gives; false with step set when they are more than the limit.
+    bool count_build(ReadStep& step);
+    // The facets an object gives with its components, each object counted once.
+    std::uint64_t count_object(std::size_t object);
     // Gives the next facet or problem of the item being given; false when it is done.
     bool continue_item(ReadStep& step);
-    // Starts giving the object of that part and id; false with step set on a problem.
-    bool start_object(std::uint32_t part, std::uint64_t id, const Transform& transform, std::uint64_t line,
-                      ReadStep& step);
+    // Starts giving the object of the component; false with step set on a problem.
+    bool start_object(const Component& component, const Transform& transform, ReadStep& step);
 
-    bool opened_ = false;
-    bool done_ = false;
+    Phase phase_ = Phase::kOpen;
+    bool broken_ = false;  // a part could not be read to its end: what it held is given
     std::vector<unsigned char> archive_;
     ZipArchive zip_;
     std::vector<std::string> part_names_;  // by part index; the root model is 0
-    std::unique_ptr<ModelPart> root_;
-    std::unique_ptr<ModelPart> other_;  // a part read for a component that needs it
-    std::vector<bool> part_read_;
+    std::unordered_map<std::string, std::uint32_t> part_indices_;
+    // Why a part named by a component could not be read, by part index; empty when it was.
+    std::vector<std::string> part_problems_;
+    std::uint32_t next_part_ = 1;  // the next part to read after the root
+    std::unique_ptr<ModelPart> current_;
     VertexTable vertices_;
     SegmentedArray<Triangle> triangles_;
     std::vector<Object> objects_;
     std::map<std::pair<std::uint32_t, std::uint64_t>, std::size_t> object_index_;
+    std::vector<Component> items_;
+    std::size_t next_item_ = 0;
     std::vector<Frame> frames_;
 };
 
 ReadStep ThreeMfReader::next() {
     ReadStep step;
-    if (!opened_) {
-        opened_ = true;
+    if (phase_ == Phase::kOpen) {
+        phase_ = Phase::kRead;
         if (!open_package(step)) {
-            done_ = true;
+            phase_ = Phase::kDone;
             return step;
         }
     }
-    for (;;) {
-        if (other_) {
-            // A part a component needs is read to its end before the item goes on.
-            if (read_event(*other_, step)) return step;
+    while (phase_ == Phase::kRead) {
+        if (current_) {
+            if (read_event(*current_, step)) return step;
             continue;
         }
-        if (continue_item(step)) return step;
-        if (done_) return ReadStep::kEnd;
-        if (read_event(*root_, step)) return step;
+        if (!broken_ && next_part_ < part_names_.size()) {
+            // A part that cannot be read is told where a component needs it.
+            const std::uint32_t index = next_part_++;
+            if (!open_part(index, step)) part_problems_[index] = problem_;
+            continue;
+        }
+        phase_ = Phase::kGive;
+        if (!count_build(step)) {
+            phase_ = Phase::kDone;
+            read_to_end_ = false;
+            return step;
+        }
     }
+    while (phase_ == Phase::kGive) {
+        if (continue_item(step)) return step;
+        if (next_item_ == items_.size()) {
+            phase_ = Phase::kDone;
+            read_to_end_ = !broken_;
+            break;
+        }
+        const Component& item = items_[next_item_++];
+        if (!start_object(item, item.transform, step)) return step;
+    }
+    return ReadStep::kEnd;
 }
 
 void ThreeMfReader::read_archive() {
@@ -218,7 +268,7 @@ bool ThreeMfReader::open_package(ReadStep& step) {
         step = report(0, message::kNoModel);
         return false;
     }
-    return open_part(model, part_index(model), step);
+    return open_part(part_index(model), step);
 }
 
 std::string ThreeMfReader::model_name() {
@@ -243,16 +293,16 @@ std::string ThreeMfReader::model_name() {
 }
 
 std::uint32_t ThreeMfReader::part_index(const std::string& name) {
-    for (std::size_t i = 0; i < part_names_.size(); ++i) {
-        if (part_names_[i] == name) return static_cast<std::uint32_t>(i);
+    const auto [place, added] = part_indices_.try_emplace(name, static_cast<std::uint32_t>(part_names_.size()));
+    if (added) {
+        part_names_.push_back(name);
+        part_problems_.emplace_back();
     }
-    part_names_.push_back(name);
-    part_read_.push_back(false);
-    return static_cast<std::uint32_t>(part_names_.size() - 1);
+    return place->second;
 }
 
-bool ThreeMfReader::open_part(const std::string& name, std::uint32_t index, ReadStep& step) {
-    part_read_[index] = true;
+bool ThreeMfReader::open_part(std::uint32_t index, ReadStep& step) {
+    const std::string& name = part_names_[index];
     const ZipEntry* entry = zip_.find(name);
     if (entry == nullptr) {
         step = report(0, message::kModelPartNotFound, name);
@@ -273,52 +323,39 @@ bool ThreeMfReader::open_part(const std::string& name, std::uint32_t index, Read
         step = report(0, message::kBrokenZip, error);
         return false;
     }
-    auto part = std::make_unique<ModelPart>(*entry, start, available, index);
-    if (index == 0) {
-        root_ = std::move(part);
-    } else {
-        other_ = std::move(part);
-    }
+    current_ = std::make_unique<ModelPart>(*entry, start, available, index);
     return true;
 }
 
 bool ThreeMfReader::read_event(ModelPart& part, ReadStep& step) {
-    const bool root = &part == root_.get();
     switch (part.xml.next()) {
         case XmlReader::Event::kStart: return start_element(part, step);
         case XmlReader::Event::kEnd:
             if (!part.contexts.empty()) part.contexts.pop_back();
             return false;
-        case XmlReader::Event::kDone:
-            if (root) {
-                done_ = true;
-                read_to_end_ = true;
-            } else {
-                other_.reset();
-            }
-            return false;
+        case XmlReader::Event::kDone: current_.reset(); return false;
         case XmlReader::Event::kError: break;
     }
-    // A broken part ends the reading: what it held up to there has been given.
+    // A broken part ends the reading: what was read up to there is given.
     if (part.source.failure() != SourceFailure::kNone) {
         step = report_failure(part.source);
     } else {
         step = report(part.xml.line(), message::kXmlError, part.xml.error());
     }
-    done_ = true;
-    frames_.clear();
-    other_.reset();
+    broken_ = true;
+    current_.reset();
     return true;
 }
 
 bool ThreeMfReader::start_element(ModelPart& part, ReadStep& step) {
     const Context parent = part.contexts.empty() ? Context::kOther : part.contexts.back();
     const std::string_view element = part.xml.local_name();
+    const bool root = part.index == 0;
     Context context = Context::kOther;
     if (part.xml.depth() == 1 && element == "model") {
         context = Context::kModel;
         const std::string_view* unit = part.xml.attribute("unit");
-        if (unit != nullptr && &part == root_.get()) {
+        if (unit != nullptr && root) {
             bool known = false;
             for (const char* name : kUnits) known = known || *unit == name;
             if (!known) {
@@ -359,19 +396,12 @@ bool ThreeMfReader::start_element(ModelPart& part, ReadStep& step) {
     part.contexts.push_back(context);
     if (parent == Context::kVertices && element == "vertex") return read_vertex(part, step);
     if (parent == Context::kTriangles && element == "triangle") return read_triangle(part, step);
-    if (parent == Context::kComponents && element == "component") {
-        Component component{part.index, 0, identity_transform(), part.xml.line()};
-        if (!read_reference(part, component.part, component.object_id, component.transform, step)) return true;
-        objects_[part.object].components.push_back(component);
-        return false;
-    }
     // Items of other parts are not the package's build.
-    if (parent == Context::kBuild && element == "item" && &part == root_.get()) {
-        std::uint32_t target = part.index;
-        std::uint64_t id = 0;
-        Transform transform = identity_transform();
-        if (!read_reference(part, target, id, transform, step)) return true;
-        return !start_object(target, id, transform, part.xml.line(), step);
+    const bool component = parent == Context::kComponents && element == "component";
+    if (component || (parent == Context::kBuild && element == "item" && root)) {
+        Component reference{part.index, 0, identity_transform(), part.xml.line()};
+        if (!read_reference(part, reference, step)) return true;
+        (component ? objects_[part.object].components : items_).push_back(reference);
     }
     return false;
 }
@@ -417,8 +447,7 @@ bool ThreeMfReader::read_triangle(ModelPart& part, ReadStep& step) {
     return false;
 }
 
-bool ThreeMfReader::read_reference(ModelPart& part, std::uint32_t& target_part, std::uint64_t& id,
-                                   Transform& transform, ReadStep& step) {
+bool ThreeMfReader::read_reference(ModelPart& part, Component& reference, ReadStep& step) {
     const std::string_view element = part.xml.local_name();
     const std::string_view* object_id = part.xml.attribute("objectid");
     std::int64_t value = 0;
@@ -426,9 +455,9 @@ bool ThreeMfReader::read_reference(ModelPart& part, std::uint32_t& target_part, 
         step = report(part.xml.line(), message::kMissingAttribute, "objectid", element);
         return false;
     }
-    id = static_cast<std::uint64_t>(value);
+    reference.object_id = static_cast<std::uint64_t>(value);
     const std::string_view* text = part.xml.attribute("transform");
-    if (text != nullptr && !parse_transform(*text, transform)) {
+    if (text != nullptr && !parse_transform(*text, reference.transform)) {
         step = report(part.xml.line(), message::kBadTransform, *text);
         return false;
     }
@@ -437,26 +466,88 @@ bool ThreeMfReader::read_reference(ModelPart& part, std::uint32_t& target_part, 
         const std::size_t colon = attribute.name.find(':');
         if (colon != std::string_view::npos && attribute.name.substr(colon + 1) == "path" &&
             attribute.name.substr(0, colon) != "xmlns") {
-            target_part = part_index(entry_name(attribute.value));
+            reference.part = part_index(entry_name(attribute.value));
         }
     }
     return true;
 }
 
-bool ThreeMfReader::start_object(std::uint32_t part, std::uint64_t id, const Transform& transform,
-                                 std::uint64_t line, ReadStep& step) {
-    const auto found = object_index_.find({part, id});
-    if (found == object_index_.end()) {
-        step = report(line, message::kObjectNotFound, id);
+bool ThreeMfReader::count_build(ReadStep& step) {
+    const auto resolve = [this](Component& reference) {
+        const auto found = object_index_.find({reference.part, reference.object_id});
+        reference.object = found == object_index_.end() ? kUnresolved : found->second;
+    };
+    for (Object& object : objects_) {
+        for (Component& component : object.components) resolve(component);
+    }
+    std::uint64_t total = 0;
+    for (Component& item : items_) {
+        resolve(item);
+        if (item.object != kUnresolved) total = add_capped(total, count_object(item.object));
+    }
+    // Shared components are instancing; a build that gives far more than
+    // the package stores is a bomb, refused before anything is written.
+    const std::uint64_t limit = std::max<std::uint64_t>(kMostFacets, std::uint64_t{kFacetsPerStored} * triangles_.size());
+    if (total <= limit) return true;
+    step = report(0, message::kTooManyFacets, limit);
+    return false;
+}
+
+std::uint64_t ThreeMfReader::count_object(std::size_t first) {
+    // Depth first without recursion: components may nest as deep as the objects go.
+    struct Place {
+        std::size_t object;
+        std::size_t next_component;
+    };
+    std::vector<Place> stack{{first, 0}};
+    if (objects_[first].count == Count::kDone) return objects_[first].facets;
+    objects_[first].count = Count::kCounting;
+    objects_[first].facets = objects_[first].triangle_count;
+    while (!stack.empty()) {
+        Place& place = stack.back();
+        Object& object = objects_[place.object];
+        if (place.next_component == object.components.size()) {
+            object.count = Count::kDone;
+            const std::uint64_t facets = object.facets;
+            stack.pop_back();
+            if (!stack.empty()) {
+                Object& parent = objects_[stack.back().object];
+                parent.facets = add_capped(parent.facets, facets);
+            }
+            continue;
+        }
+        const std::size_t target = object.components[place.next_component++].object;
+        // Objects not found and cycles give nothing: they are told when given.
+        if (target == kUnresolved || objects_[target].count == Count::kCounting) continue;
+        if (objects_[target].count == Count::kDone) {
+            object.facets = add_capped(object.facets, objects_[target].facets);
+            continue;
+        }
+        objects_[target].count = Count::kCounting;
+        objects_[target].facets = objects_[target].triangle_count;
+        stack.push_back({target, 0});
+    }
+    return objects_[first].facets;
+}
+
+bool ThreeMfReader::start_object(const Component& component, const Transform& transform, ReadStep& step) {
+    if (component.object == kUnresolved) {
+        const std::string& part_problem = part_problems_[component.part];
+        if (!part_problem.empty()) {
+            problem_ = part_problem;
+            step = ReadStep::kProblem;
+        } else {
+            step = report(component.line, message::kObjectNotFound, component.object_id);
+        }
         return false;
     }
-    Object& object = objects_[found->second];
+    Object& object = objects_[component.object];
     if (object.on_path) {
-        step = report(line, message::kComponentCycle, id);
+        step = report(component.line, message::kComponentCycle, component.object_id);
         return false;
     }
     object.on_path = true;
-    frames_.push_back({found->second, transform});
+    frames_.push_back({component.object, transform});
     return true;
 }
 
@@ -474,19 +565,10 @@ bool ThreeMfReader::continue_item(ReadStep& step) {
             return true;
         }
         if (frame.next_component < object.components.size()) {
-            const Component& component = object.components[frame.next_component];
-            if (!part_read_[component.part]) {
-                // The object is in a part not read yet: read it, then come back to this component.
-                if (!open_part(part_names_[component.part], component.part, step)) {
-                    ++frame.next_component;
-                    return true;
-                }
-                return false;
-            }
-            ++frame.next_component;
+            const Component& component = object.components[frame.next_component++];
             // The component's transform applies first, then its parent's.
             const Transform transform = compose_transforms(component.transform, frame.transform);
-            if (!start_object(component.part, component.object_id, transform, component.line, step)) return true;
+            if (!start_object(component, transform, step)) return true;
             continue;
         }
         objects_[frame.object].on_path = false;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/byte_source.h"
 
@@ -100,9 +102,24 @@ void XmlReader::advance(std::size_t n) {
     pos_ += n;
 }
 
-XmlReader::Event XmlReader::fail(const char* what) {
+bool XmlReader::skip_past(std::string_view end) {
+    for (;;) {
+        const std::string_view available(buffer_.get() + pos_, end_ - pos_);
+        const std::size_t found = available.find(end);
+        if (found != npos) {
+            advance(found + end.size());
+            return true;
+        }
+        // The last bytes may start the end: they are kept, the rest let go.
+        const std::size_t keep = std::min(available.size(), end.size() - 1);
+        advance(available.size() - keep);
+        if (!ensure(keep + 1)) return false;
+    }
+}
+
+XmlReader::Event XmlReader::fail(std::string what) {
     // A failed source has its own message; the markup it cut off says nothing more.
-    error_ = source_.failure() != SourceFailure::kNone ? "" : what;
+    error_ = source_.failure() != SourceFailure::kNone ? "" : std::move(what);
     finished_ = true;
     final_ = Event::kError;
     line_ = current_line_;
@@ -163,18 +180,12 @@ XmlReader::Event XmlReader::next() {
         ensure(9);
         const std::string_view head(buffer_.get() + pos_, std::min<std::size_t>(9, end_ - pos_));
         if (head.starts_with("<?")) {
-            const std::size_t end = find("?>");
-            if (end == npos) return fail("unfinished processing instruction");
-            advance(end + 2);
+            if (!skip_past("?>")) return fail("unfinished processing instruction");
         } else if (head.starts_with("<!--")) {
-            const std::size_t end = find("-->");
-            if (end == npos) return fail("unfinished comment");
-            advance(end + 3);
+            if (!skip_past("-->")) return fail("unfinished comment");
         } else if (head.starts_with("<![CDATA[")) {
             if (open_starts_.empty()) return fail("CDATA outside the root element");
-            const std::size_t end = find("]]>");
-            if (end == npos) return fail("unfinished CDATA section");
-            advance(end + 3);
+            if (!skip_past("]]>")) return fail("unfinished CDATA section");
         } else if (head.starts_with("<!DOCTYPE")) {
             if (root_seen_ || !skip_doctype()) return fail("bad document type declaration");
         } else if (head.starts_with("</")) {
@@ -215,7 +226,10 @@ XmlReader::Event XmlReader::read_start_tag() {
     std::size_t close = 1;
     char quote = '\0';
     for (;; ++close) {
-        if (close >= end_ - pos_ && !ensure(close + 1)) return fail("unfinished tag");
+        if (close >= end_ - pos_ && !ensure(close + 1)) {
+            if (close + 1 > markup_limit_) return fail("tag longer than " + std::to_string(markup_limit_) + " bytes");
+            return fail("unfinished tag");
+        }
         const char c = buffer_[pos_ + close];
         if (quote != '\0') {
             if (c == quote) quote = '\0';
@@ -225,6 +239,7 @@ XmlReader::Event XmlReader::read_start_tag() {
             break;
         }
     }
+    if (open_starts_.size() >= kMostDepth) return fail("elements nested deeper than " + std::to_string(kMostDepth));
     char* const tag = buffer_.get() + pos_;
     advance(close + 1);
     char* p = tag + 1;

@@ -33,8 +33,13 @@ class XmlReader {
 public:
     enum class Event { kStart, kEnd, kDone, kError };
 
-    // The longest piece of markup (a tag with its attributes) kept whole.
-    static constexpr std::size_t kDefaultMarkupLimit = std::size_t{1} << 26;
+    // The longest piece of markup (a tag with its attributes) kept whole: a
+    // longer tag is an error, so that one tag cannot fill memory. Comments,
+    // CDATA sections and processing instructions are skipped as they are
+    // read, whatever their length.
+    static constexpr std::size_t kDefaultMarkupLimit = std::size_t{1} << 20;
+    // The deepest elements may nest; deeper is an error, as a nesting bomb is.
+    static constexpr std::size_t kMostDepth = 256;
 
     explicit XmlReader(ByteSource& source, std::size_t markup_limit = kDefaultMarkupLimit);
     ~XmlReader();
@@ -68,9 +73,12 @@ private:
     // the current position available; returns its offset from the position,
     // or npos.
     std::size_t find(std::string_view end);
+    // Skips to just after the first occurrence of end from the current
+    // position, holding only a buffer's worth; false when the data ends first.
+    bool skip_past(std::string_view end);
     // Moves the position on by n bytes, counting the lines it passes.
     void advance(std::size_t n);
-    Event fail(const char* what);
+    Event fail(std::string what);
     Event read_start_tag();
     Event read_end_tag();
     // Skips the document type declaration, with its internal subset.

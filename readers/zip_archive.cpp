@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "readers/inflation_limit.h"
+
 namespace trimora {
 
 namespace {
@@ -35,14 +37,12 @@ bool within(std::uint64_t offset, std::uint64_t length, std::uint64_t size) {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool same_name(std::string_view a, std::string_view b) {
-    if (!a.empty() && a.front() == '/') a.remove_prefix(1);
-    if (!b.empty() && b.front() == '/') b.remove_prefix(1);
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
+// The name as names are compared: without case and without a leading '/'.
+std::string compared_name(std::string_view name) {
+    if (!name.empty() && name.front() == '/') name.remove_prefix(1);
+    std::string text(name);
+    for (char& c : text) c = lower(c);
+    return text;
 }
 
 // Takes the 64-bit values of a ZIP64 extra field for the fields whose 32-bit value is full.
@@ -73,6 +73,7 @@ bool ZipArchive::open(const unsigned char* data, std::size_t size, std::string& 
     data_ = data;
     size_ = size;
     entries_.clear();
+    by_name_.clear();
     // The end record is last, followed only by a comment of at most 65535 bytes.
     std::size_t end = size;
     if (size >= kEndSize) {
@@ -129,6 +130,7 @@ bool ZipArchive::open(const unsigned char* data, std::size_t size, std::string& 
         entry.local_offset = le32(record + 42);
         entry.name.assign(reinterpret_cast<const char*>(record + kCentralSize), name_length);
         read_zip64_extra(record + kCentralSize + name_length, extra_length, entry);
+        by_name_.try_emplace(compared_name(entry.name), entries_.size());
         entries_.push_back(std::move(entry));
         p += kCentralSize + name_length + extra_length + comment_length;
     }
@@ -136,10 +138,8 @@ bool ZipArchive::open(const unsigned char* data, std::size_t size, std::string& 
 }
 
 const ZipEntry* ZipArchive::find(std::string_view name) const {
-    for (const ZipEntry& entry : entries_) {
-        if (same_name(entry.name, name)) return &entry;
-    }
-    return nullptr;
+    const auto found = by_name_.find(compared_name(name));
+    return found == by_name_.end() ? nullptr : &entries_[found->second];
 }
 
 bool ZipArchive::locate(const ZipEntry& entry, const unsigned char*& start, std::size_t& available,
@@ -230,6 +230,10 @@ std::size_t ZipEntrySource::read(void* buffer, std::size_t n) {
         running_crc_ = static_cast<std::uint32_t>(crc32(running_crc_, out + done, static_cast<uInt>(made)));
         produced_ += made;
         done += made;
+        if (deflated_ && beyond_inflation_limit(produced_, consumed_)) {
+            set_failure(SourceFailure::kTooExpanded);
+            break;
+        }
         if (produced_ > size_) {
             set_failure(SourceFailure::kCorrupt, "entry longer than the directory says");
             break;

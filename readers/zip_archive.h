@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/byte_source.h"
@@ -35,7 +36,9 @@ public:
     bool open(const unsigned char* data, std::size_t size, std::string& error);
 
     const std::vector<ZipEntry>& entries() const { return entries_; }
-    // The entry of that name, compared without case and without a leading '/'; null when none.
+    // The entry of that name, compared without case and without a leading '/'
+    // (the first of entries so named); null when none. Found through a map,
+    // so that a package of many parts is read in time that grows with it.
     const ZipEntry* find(std::string_view name) const;
 
     // The entry's stored bytes, after its local header: sets start and
@@ -48,12 +51,14 @@ private:
     const unsigned char* data_ = nullptr;
     std::size_t size_ = 0;
     std::vector<ZipEntry> entries_;
+    std::unordered_map<std::string, std::size_t> by_name_;  // names as compared: lower case, no leading '/'
 };
 
 // The bytes of one entry: copied when stored, inflated when deflated, and
 // checked against the directory's size and CRC at the end. Stored bytes that
 // run past the archive, or deflate data that stops, are kCutShort; data
-// longer than the size, a wrong CRC or bad deflate data are kCorrupt.
+// longer than the size, a wrong CRC or bad deflate data are kCorrupt;
+// deflate data beyond the inflation limit (inflation_limit.h) is kTooExpanded.
 class ZipEntrySource final : public ByteSource {
 public:
     // Reads the entry whose stored bytes are at start, with available bytes

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 
 #include "compressed_files.h"
 #include "platform/byte_source.h"
+#include "readers/inflation_limit.h"
 
 namespace trimora::testing {
 namespace {
@@ -107,6 +109,42 @@ private:
     std::string bytes_;
     std::size_t pos_ = 0;
 };
+
+TEST(GzipSource, GrowthBeyondTheLimitAfterTheFreeBytesIsRefused) {
+    constexpr std::uint64_t free = kInflationFreeBytes;
+    const struct {
+        std::uint64_t produced, consumed;
+        bool beyond;
+    } limits[] = {
+        {free, 1, false},           // the free bytes grow as far as they may
+        {free + 1, 1, true},        // then 100 times what was read at most
+        {free + 100, (free + 100) / 100, false},
+        {free + 100, (free + 100) / 100 - 1, true},
+        {UINT64_MAX, UINT64_MAX / 100, false},
+    };
+    for (const auto& limit : limits) {
+        EXPECT_EQ(beyond_inflation_limit(limit.produced, limit.consumed), limit.beyond)
+            << limit.produced << " of " << limit.consumed;
+    }
+    // Zeros grow a thousand times: the free bytes come out whole, and a
+    // stream that goes on is refused within a read of their end.
+    for (const std::uint64_t size : {free, free + (std::uint64_t{1} << 20)}) {
+        const std::string bytes = gzip_bytes(std::string(static_cast<std::size_t>(size), '\0'));
+        MemoryByteSource file(bytes.data(), bytes.size());
+        GzipSource gzip(file);
+        std::string piece(1 << 16, '\1');
+        std::uint64_t total = 0;
+        for (std::size_t got; (got = gzip.read(piece.data(), piece.size())) > 0;) total += got;
+        if (size == free) {
+            EXPECT_EQ(total, size);
+            EXPECT_TRUE(gzip.ended());
+        } else {
+            EXPECT_EQ(gzip.failure(), SourceFailure::kTooExpanded);
+            EXPECT_GT(total, free);
+            EXPECT_LE(total, free + piece.size());
+        }
+    }
+}
 
 TEST(GzipSource, TellsNoSizeAheadOfItsData) {
     const std::string bytes = gzip_bytes(text_of(1000));

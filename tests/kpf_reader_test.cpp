@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <limits>
+#include <regex>
 #include <string>
 
 #include "mesh_files.h"
@@ -32,6 +33,12 @@ TEST(KpfReader, GivesTheFacetsAndProblemsOfEachFile) {
         {"the worked example", crlf(header("tri.stl") + kTextFacet + trailer(1)), kFacetRead, true},
         {"number keywords", crlf(header("tri.stl") + kNumberFacet + trailer(1)), kFacetRead, true},
         {"LF lines and no header", kFacet + kFacet, kFacetRead + kFacetRead, true},
+        {"lone CR lines, as older files end them",
+         std::regex_replace(crlf(header("tri.stl") + kTextFacet + trailer(1)), std::regex("\r\n"), "\r"), kFacetRead,
+         true},
+        {"a problem on a lone CR line is on its line", "trng 0 0 0\rtrng 1 0 0\rtrng 1 x 0\r",
+         "Bad number [x] in [part.kpf] on line 3\nFace with fewer than three vertices [2] in [part.kpf] on line 3\n",
+         true},
         {"the first normal line is the facet's", "trng 0 0 0\nnrml 1 0 0\ntrng 1 0 0\nnrml 0 1 0\ntrng 1 1 0\n",
          "0 0 0 | 1 0 0 | 1 1 0 n 1 0 0\n", true},
         {"a facet without a normal line", "trng 0 0 0\ntrng 1 0 0\ntrng 1 1 0\n", "0 0 0 | 1 0 0 | 1 1 0\n", true},

@@ -34,9 +34,12 @@ TEST(LineReader, SplitsLines) {
     const Case cases[] = {
         {"LF lines", "a\nbb\n\nc\n", "a|bb||c|4"},
         {"CR LF lines", "a\r\nbb\r\n\r\n", "a|bb||3"},
-        {"a lone CR stays", "a\rb\r\r\n", "a\rb\r|1"},
+        {"lone CR lines", "a\rbb\r\rc\r", "a|bb||c|4"},
+        {"LF, CR LF and lone CR mixed", "a\rb\nc\r\nd\r\re", "a|b|c|d||e|6"},
+        {"a lone CR before CR LF", "a\rb\r\r\n", "a|b||3"},
         {"a last line without LF", "a\nb", "a|b|2"},
-        {"a last CR without LF stays", "a\r", "a\r|1"},
+        {"a last CR", "a\r", "a|1"},
+        {"LF CR", "a\n\rb", "a||b|3"},
         {"nothing", "", "0"},
         {"one LF", "\n", "|1"},
         {"NUL bytes are kept", std::string("a\0b\n", 4), std::string("a\0b|1", 5)},
@@ -51,6 +54,10 @@ TEST(LineReader, KeepsLinesUpToItsLimitAndCutsLongerOnes) {
     const std::string long_line(3000000, 'x');
     EXPECT_EQ(lines_of(long_line + "\n" + long_line + "y\nz"), long_line + "|" + long_line + "y|z|3");
     EXPECT_EQ(lines_of(long_line + "y\nz", 3000000), long_line + "#z|2");
+    // A lone CR ends a long line as an LF does.
+    EXPECT_EQ(lines_of("1234567\rab\r", 6), "123456#ab|2");
+    EXPECT_EQ(lines_of(long_line + "y\rz", 3000000), long_line + "#z|2");
+    EXPECT_EQ(lines_of(long_line + "\r" + long_line + "y\rz"), long_line + "|" + long_line + "y|z|3");
 }
 
 TEST(LineReader, ReadsAcrossItsBlocks) {
@@ -58,10 +65,16 @@ TEST(LineReader, ReadsAcrossItsBlocks) {
     std::string expected;
     for (int i = 0; i < 100000; ++i) {
         const std::string line(static_cast<std::size_t>(i % 37), static_cast<char>('a' + i % 26));
-        bytes += line + (i % 3 == 0 ? "\r\n" : "\n");
+        // Every kind of end, so that some CR LF and lone CR ends fall across blocks.
+        // (A lone CR before an empty line's LF would be a CR LF.)
+        const bool lone_cr = i % 3 == 1 && (i + 1) % 37 != 0;
+        bytes += line + (i % 3 == 0 ? "\r\n" : lone_cr ? "\r" : "\n");
         expected += line + "|";
     }
     EXPECT_EQ(lines_of(bytes), expected + "100000");
+    // A CR LF whose CR ends the first block is one end.
+    const std::string before(LineReader::kMaxTake * 64 - 1, 'x');
+    EXPECT_EQ(lines_of(before + "\r\nb"), before + "|b|2");
 }
 
 TEST(LineReader, TakesTheBytesAfterTheLines) {

@@ -31,7 +31,7 @@ messages=(
   "trimora: cannot make the folder [" "Out of memory: [" "Internal error: [" "trimora: internal error: "
   "trimora: out of memory"
   # The mesh readers' messages (the table of readers/reader_messages.h), each up to its first value.
-  "Cannot read file in [" "Compressed data cut short in [" "Compressed data corrupt ["
+  "Cannot read file in [" "Compressed data cut short in [" "Compressed data corrupt [" "Compressed data grows beyond ["
   "Line longer than [" "Vertex index out of range [" "Bad vertex index ["
   "Face with fewer than three vertices [" "Face with fewer indices than its count ["
   "Vertex with fewer than three coordinates [" "Data ends after [" "Bad counts line ["
@@ -40,6 +40,7 @@ messages=(
   "Broken zip archive [" "Encrypted zip entry [" "Unsupported zip compression ["
   "No 3D model in [" "Model part not found [" "XML error [" "Unknown model unit ["
   "Missing attribute [" "Object not found [" "Component cycle at object [" "Bad transform ["
+  "Build gives more than ["
   "Wire frame holds edges, not facets in [" "Unknown line [" "Bad number ["
   "Binary STL cut short after [" "UTF-16 text is not read in [" "No facet to convert in ["
 )

@@ -79,6 +79,17 @@ std::string stl_binary(const IndexedMesh& mesh) { return binary_stl("solid part"
 std::string three_mf_deflated(const IndexedMesh& mesh) { return zip_file(package_parts(model_xml(mesh))); }
 std::string three_mf_stored(const IndexedMesh& mesh) { return zip_file(package_parts(model_xml(mesh), false)); }
 
+// The text with every LF a lone CR, as older files end their lines.
+std::string lone_cr(std::string text) {
+    for (char& c : text) {
+        if (c == '\n') c = '\r';
+    }
+    return text;
+}
+std::string lone_cr_obj(const IndexedMesh& mesh) { return lone_cr(plain_obj(mesh)); }
+std::string lone_cr_off(const IndexedMesh& mesh) { return lone_cr(off(mesh)); }
+std::string lone_cr_ply(const IndexedMesh& mesh) { return lone_cr(ply_ascii(mesh)); }
+
 const Writing kWritings[] = {
     {"ascii stl", MeshFormat::kStl, false, stl_ascii, "stl-ascii", true},
     {"binary stl", MeshFormat::kStl, false, stl_binary, "stl-binary"},
@@ -95,6 +106,9 @@ const Writing kWritings[] = {
     {"big-endian ply", MeshFormat::kPly, true, ply_big, "ply-binary"},
     {"little-endian ply of doubles, more to skip", MeshFormat::kPly, true, ply_little_extras, "ply-binary"},
     {"big-endian ply, faces first", MeshFormat::kPly, true, ply_big_faces_first, "ply-binary"},
+    {"obj with lone CR line ends", MeshFormat::kObj, true, lone_cr_obj, "obj"},
+    {"OFF with lone CR line ends", MeshFormat::kOff, true, lone_cr_off, "off"},
+    {"ascii ply with lone CR line ends", MeshFormat::kPly, true, lone_cr_ply, "ply-ascii"},
     {"3mf deflated", MeshFormat::k3mf, false, three_mf_deflated, "3mf"},
     {"3mf stored", MeshFormat::k3mf, false, three_mf_stored, "3mf"},
 };

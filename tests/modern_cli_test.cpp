@@ -13,6 +13,7 @@
 #include "case_names.h"
 #include "compressed_files.h"
 #include "mesh_files.h"
+#include "readers/inflation_limit.h"
 #include "run_tool.h"
 #include "stl_files.h"
 
@@ -177,6 +178,50 @@ std::string triangle_3mf() {
     return zip_file(package_parts(model));
 }
 
+// A 3MF package whose object takes the triangle from each of that many
+// other model parts, lifted by the part's number.
+std::string parts_3mf(int parts) {
+    const std::string head =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\" "
+        "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n";
+    const std::string triangle =
+        "<resources><object id=\"1\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"1\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"1\" z=\"0\"/></vertices>"
+        "<triangles><triangle v1=\"0\" v2=\"1\" v3=\"2\"/></triangles></mesh></object></resources>\n";
+    std::string components;
+    std::vector<ZipFile> files;
+    for (int i = 1; i <= parts; ++i) {
+        const std::string n = std::to_string(i);
+        components += "<component p:path=\"/3D/p" + n + ".model\" objectid=\"1\" transform=\"1 0 0 0 1 0 0 0 1 0 0 " +
+                      n + "\"/>\n";
+        files.push_back({"3D/p" + n + ".model", head + triangle + "</model>\n"});
+    }
+    std::vector<ZipFile> package = package_parts(head + "<resources><object id=\"2\"><components>\n" + components +
+                                                 "</components></object></resources>\n"
+                                                 "<build><item objectid=\"2\"/></build>\n</model>\n");
+    package.insert(package.end(), files.begin(), files.end());
+    return zip_file(package);
+}
+
+// A 3MF package of one triangle reused: each of levels objects takes the
+// one before it ten times, so that its build gives 10^levels facets.
+std::string instancing_3mf(int levels) {
+    std::string objects =
+        "<object id=\"0\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"1\" y=\"1\" z=\"0\"/></vertices><triangles><triangle v1=\"0\" v2=\"1\" v3=\"2\"/>"
+        "</triangles></mesh></object>\n";
+    for (int level = 1; level <= levels; ++level) {
+        objects += "<object id=\"" + std::to_string(level) + "\"><components>";
+        for (int i = 0; i < 10; ++i) objects += "<component objectid=\"" + std::to_string(level - 1) + "\"/>";
+        objects += "</components></object>\n";
+    }
+    return zip_file(package_parts(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n<resources>\n" +
+        objects + "</resources>\n<build><item objectid=\"" + std::to_string(levels) + "\"/></build>\n</model>\n"));
+}
+
 std::string usage(const std::string& problem) {
     return "trimora: " + problem + "; trimora --help -q shows the options\n";
 }
@@ -207,8 +252,8 @@ struct CliCase {
 
 class ModernCommandLine : public ::testing::TestWithParam<CliCase> {};
 
-TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
-    const CliCase& c = GetParam();
+// Runs the case and checks its exit status, console and every file of its folder.
+void check_run(const CliCase& c) {
     TempDir dir;
     for (const auto& [path, bytes] : c.files) {
         fs::create_directories((dir / path).parent_path());
@@ -253,6 +298,53 @@ TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) {
         } else {
             EXPECT_EQ(read_file(entry.path()), was->second) << path;
         }
+    }
+}
+
+TEST_P(ModernCommandLine, GivesTheExitStatusFilesAndConsole) { check_run(GetParam()); }
+
+// Bombs, made here and never stored: each is refused within seconds in
+// bounded memory, with one line, and nothing is written.
+TEST(ModernCommandLine, BombsAreRefusedWithOneLine) {
+    // Lines that deflate a thousand times, a little beyond the free bytes.
+    const auto lines = [](const std::string& line) {
+        std::string text;
+        text.reserve(static_cast<std::size_t>(kInflationFreeBytes) + (1 << 20));
+        while (text.size() < kInflationFreeBytes + (1 << 20)) text += line;
+        return text;
+    };
+    const std::string ply_header =
+        "ply\nformat ascii 1.0\nelement vertex 100000000\nproperty float x\nproperty float y\n"
+        "property float z\nend_header\n";
+    const std::string model_start =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\"><resources>";
+    std::string nested = model_start;
+    for (int i = 0; i < 100000; ++i) nested += "<e>";
+    const std::string huge_tag = model_start + "<object id=\"1\" name=\"" + std::string(2 << 20, 'a') + "\"/>";
+    const std::string long_comment = model_start + "<!--" + lines(" ") + "-->" + "</resources><build/></model>\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } bombs[] = {
+        {"v.obj.gz", gzip_bytes(lines("v 0 0 0\n")), "Compressed data grows beyond [100] times its size in [v.obj.gz]"},
+        {"p.ply.gz", gzip_bytes(ply_header + lines("0 0 0\n")),
+         "Compressed data grows beyond [100] times its size in [p.ply.gz]"},
+        {"nested.3mf", zip_file(package_parts(nested)),
+         "XML error [elements nested deeper than 256] in [nested.3mf] on line 2"},
+        {"tag.3mf", zip_file(package_parts(huge_tag)),
+         "XML error [tag longer than 1048576 bytes] in [tag.3mf] on line 2"},
+        {"part.3mf", zip_file(package_parts(long_comment)),
+         "Compressed data grows beyond [100] times its size in [part.3mf]"},
+        {"many.3mf", instancing_3mf(9), "Build gives more than [10000000] facets in [many.3mf]"},
+    };
+    for (const auto& bomb : bombs) {
+        const std::string name = bomb.name;
+        const std::string output = name.substr(0, name.find('.')) + ".kpf";
+        CliCase c{bomb.name, {"-q", bomb.name}, {{bomb.name, bomb.bytes}}, 1,
+                  report(kTextLine, bomb.name, output, 0, std::string(bomb.message) + "\n", true), "", {}, {output}};
+        check_run(c);
     }
 }
 
@@ -604,6 +696,15 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"standard_input_named_by_from", {"--from", "off", "-"}, {}, 0,
                 triangle_file("-", kVertexNormalFacet),
                 kBanner + report(kTextLine, "-", "-", 1), {}, {}, kTriangleOff},
+        // Older files end their lines in a lone CR: each is a line.
+        CliCase{"obj_with_lone_cr_line_ends", {"-q", "cr.obj"},
+                {{"cr.obj", "# tri\rv 0 0 0\rv 1 0 0\rv 1 1 0 1.0\rvn 0 0 1\rf 1//1 2//1 3//1\r"}}, 0, "", "",
+                {{"cr.kpf", triangle_file("cr.obj", kVertexNormalFacet)}}},
+        CliCase{"off_with_lone_cr_line_ends_and_a_problem", {"-q", "cr.off"},
+                {{"cr.off", "OFF\r3 2 0\r0 0 0\r1 0 0\r1 1 0\r3 0 1 2\r3 0 1 5\r"}}, 1,
+                report(kTextLine, "cr.off", "cr.kpf", 1,
+                       "Vertex index out of range [5] in [cr.off] on line 7\n", true),
+                "", {{"cr.kpf", triangle_file("cr.off", kVertexNormalFacet)}}},
         CliCase{"obj_with_an_index_out_of_range", {"-q", "bad.obj"},
                 {{"bad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 4\nf 1 2 3\n"}}, 1,
                 report(kTextLine, "bad.obj", "bad.kpf", 1,
@@ -625,6 +726,28 @@ INSTANTIATE_TEST_SUITE_P(
                 {{"empty.3mf", zip_file({{"[Content_Types].xml", "<Types/>"}})}}, 1,
                 report(kTextLine, "empty.3mf", "empty.kpf", 0, "No 3D model in [empty.3mf]\n", true),
                 "", {}, {"empty.kpf"}},
+        CliCase{"three_mf_components_from_many_parts", {"--info", "-q", "parts.3mf"},
+                {{"parts.3mf", parts_3mf(6)}}, 0,
+                "file               parts.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             6\nvertices           18\nedges              18\n"
+                "boundary_edges     18\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                0 0 1\nmax                1 1 6\narea               3\n"
+                "volume             3.5\nclosed             no\n",
+                ""},
+        // Reused components are instancing, up to a limit counted before anything is written.
+        CliCase{"three_mf_instancing_within_the_limit", {"--info", "-q", "many.3mf"},
+                {{"many.3mf", instancing_3mf(3)}}, 0,
+                "file               many.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             1000\nvertices           3\nedges              3\n"
+                "boundary_edges     0\nnonmanifold_edges  3\ndegenerate_facets  0\n"
+                "min                0 0 0\nmax                1 1 0\narea               500\n"
+                "volume             0\nclosed             no\n",
+                ""},
+        CliCase{"three_mf_expanding_beyond_the_limit", {"-q", "bomb.3mf"},
+                {{"bomb.3mf", instancing_3mf(8)}}, 1,
+                report(kTextLine, "bomb.3mf", "bomb.kpf", 0,
+                       "Build gives more than [10000000] facets in [bomb.3mf]\n", true),
+                "", {}, {"bomb.kpf"}},
         CliCase{"a_cut_binary_ply", {"-q", "cut.ply"},
                 {{"cut.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
                              "property float y\nproperty float z\nend_header\n" + std::string(20, '\0')}},

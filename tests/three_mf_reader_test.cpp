@@ -47,6 +47,23 @@ std::string build(const std::string& items) { return "<build>\n" + items + "</bu
 const std::string kScale = "2 0 0 0 2 0 0 0 2 1 0 0";
 const std::string kTurn = "0 1 0 -1 0 0 0 0 1 0 0 5";
 
+// Object 0 holds the triangle of kTriangleObject written triangles times;
+// each of levels objects above it takes the one before it ten times, and the
+// build gives the last.
+std::string instancing(int triangles, int levels) {
+    std::string objects =
+        "<object id=\"0\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"1\" y=\"1\" z=\"0\"/></vertices>\n<triangles>";
+    for (int i = 0; i < triangles; ++i) objects += "<triangle v1=\"0\" v2=\"1\" v3=\"2\"/>";
+    objects += "</triangles></mesh></object>\n";
+    for (int level = 1; level <= levels; ++level) {
+        objects += "<object id=\"" + std::to_string(level) + "\"><components>";
+        for (int i = 0; i < 10; ++i) objects += "<component objectid=\"" + std::to_string(level - 1) + "\"/>";
+        objects += "</components></object>\n";
+    }
+    return package(model(resources(objects) + build("<item objectid=\"" + std::to_string(levels) + "\"/>\n")));
+}
+
 TEST(ThreeMfReader, GivesTheFacetsAndProblemsOfEachPackage) {
     const std::string nested =
         resources(kTriangleObject +
@@ -137,9 +154,20 @@ TEST(ThreeMfReader, GivesTheFacetsAndProblemsOfEachPackage) {
          "XML error [end tag does not match its start tag] in [print.3mf] on line 10\n", false, "millimeter"},
         {"a model cut inside an element", package(model(resources(kTriangleObject)).substr(0, 150)),
          "XML error [unfinished tag] in [print.3mf] on line 4\n", false, "millimeter"},
+        // The package is read whole before its build is given: what was read is given after the problem.
         {"an entry whose bytes are not its CRC", corrupt,
-         "0 0 0 | 2 0 0 | 1 1 0\nCompressed data corrupt [entry CRC differs from the directory] in [print.3mf]\n",
+         "Compressed data corrupt [entry CRC differs from the directory] in [print.3mf]\n0 0 0 | 2 0 0 | 1 1 0\n",
          false, "millimeter"},
+        {"instances of instances", instancing(1, 2), [] {
+             std::string facets;
+             for (int i = 0; i < 100; ++i) facets += "0 0 0 | 1 0 0 | 1 1 0\n";
+             return facets;
+         }(), true, "millimeter"},
+        // Counted before anything is given: 10^8 facets, from one triangle stored.
+        {"a build beyond ten million facets", instancing(1, 8),
+         "Build gives more than [10000000] facets in [print.3mf]\n", false, "millimeter"},
+        {"a build beyond a thousand facets for each stored", instancing(20001, 4),
+         "Build gives more than [20001000] facets in [print.3mf]\n", false, "millimeter"},
         {"no model", zip_file({{"readme.txt", "nothing"}}), "No 3D model in [print.3mf]\n", false, "millimeter"},
         {"not a zip archive", "solid x\nendsolid x\n",
          "Broken zip archive [no end of central directory] in [print.3mf]\n", false, "millimeter"},
@@ -165,6 +193,56 @@ TEST(ThreeMfReader, GivesTheFacetsAndProblemsOfEachPackage) {
             EXPECT_EQ(read.format_name, "3mf") << c.what;
             EXPECT_EQ(read.unit, c.unit) << c.what;
         }
+    }
+}
+
+// A translation by z, as a 3MF transform.
+std::string lift(int z) { return "1 0 0 0 1 0 0 0 1 0 0 " + std::to_string(z); }
+
+// The triangle of kTriangleObject lifted by z.
+std::string lifted_triangle(int z) {
+    const std::string h = std::to_string(z);
+    return "0 0 " + h + " | 1 0 " + h + " | 1 1 " + h + "\n";
+}
+
+const std::string kProduction = " xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\"";
+
+TEST(ThreeMfReader, ReadsComponentsOfAnyCountOfPartsAtAnyDepth) {
+    for (const int count : {1, 4, 5, 12, 40}) {
+        // Object 10 takes object 1 of each part, lifted by the part's number;
+        // object 11 takes part 1's object 2, which takes part 2's, and so on:
+        // a chain as deep as there are parts.
+        std::string components;
+        for (int i = 1; i <= count; ++i) {
+            components += "<component p:path=\"/3D/p" + std::to_string(i) + ".model\" objectid=\"1\" transform=\"" +
+                          lift(i) + "\"/>\n";
+        }
+        std::vector<ZipFile> files = package_parts(
+            model(resources("<object id=\"10\"><components>\n" + components + "</components></object>\n" +
+                            "<object id=\"11\"><components><component p:path=\"/3D/p1.model\" objectid=\"2\"/>"
+                            "</components></object>\n") +
+                      build("<item objectid=\"10\"/>\n<item objectid=\"11\" transform=\"" + lift(1000) +
+                            "\"/>\n<item objectid=\"10\"/>\n"),
+                  kProduction));
+        for (int i = 1; i <= count; ++i) {
+            std::string chain = "<component objectid=\"1\" transform=\"" + lift(i) + "\"/>";
+            if (i < count) {
+                chain += "<component p:path=\"/3D/p" + std::to_string(i + 1) + ".model\" objectid=\"2\"/>";
+            }
+            files.push_back({"3D/p" + std::to_string(i) + ".model",
+                             model(resources(kTriangleObject + "<object id=\"2\"><components>" + chain +
+                                             "</components></object>\n"),
+                                   kProduction)});
+        }
+        std::string each_part;
+        std::string chain;
+        for (int i = 1; i <= count; ++i) {
+            each_part += lifted_triangle(i);
+            chain += lifted_triangle(1000 + i);
+        }
+        const ReadBack read = read_back(MeshFormat::k3mf, zip_file(files), "print.3mf");
+        EXPECT_EQ(steps_text(read), each_part + chain + each_part) << count;
+        EXPECT_TRUE(read.read_to_end) << count;
     }
 }
 

@@ -39,6 +39,25 @@ struct Case {
     std::string events;
 };
 
+// Elements named e nested that deep, the innermost empty, and the events they give up to the error.
+std::string nested(std::size_t depth) {
+    std::string text;
+    for (std::size_t i = 1; i < depth; ++i) text += "<e>";
+    text += "<e/>";
+    for (std::size_t i = 1; i < depth; ++i) text += "</e>";
+    return text;
+}
+std::string nested_starts(std::size_t depth) {
+    std::string text;
+    for (std::size_t i = 1; i <= depth; ++i) text += "+e @1 d" + std::to_string(i) + "\n";
+    return text;
+}
+std::string nested_events(std::size_t depth) {
+    std::string text = nested_starts(depth);
+    for (std::size_t i = 1; i <= depth; ++i) text += "-e\n";
+    return text + "done\n";
+}
+
 TEST(XmlReader, GivesTheElementsOfADocument) {
     const Case cases[] = {
         {"elements and attributes", "<a x=\"1\" y='two'><b/><c z = \"3\" ></c></a>",
@@ -80,6 +99,15 @@ TEST(XmlReader, GivesTheElementsOfADocument) {
         {"'<' alone", "<a>< b</a>", "+a @1 d1\nerror: bad markup @1\n"},
         {"a bad end of an empty tag", "<a / >", "error: bad tag @1\n"},
         {"a document type after the root", "<a/><!DOCTYPE a>", "+a @1 d1\n-a\nerror: bad document type declaration @1\n"},
+        {"elements nested as deep as allowed", nested(XmlReader::kMostDepth), nested_events(XmlReader::kMostDepth)},
+        {"elements nested deeper", nested(XmlReader::kMostDepth + 1),
+         nested_starts(XmlReader::kMostDepth) +
+             "error: elements nested deeper than 256 @1\n"},
+        {"a comment, CDATA and instruction longer than a tag may be",
+         "<a><!--" + std::string(XmlReader::kDefaultMarkupLimit * 2, '-') + "x--><?p " +
+             std::string(XmlReader::kDefaultMarkupLimit * 2, '?') + "?><![CDATA[" +
+             std::string(XmlReader::kDefaultMarkupLimit * 2, ']') + "]]></a>",
+         "+a @1 d1\n-a\ndone\n"},
     };
     for (const Case& c : cases) EXPECT_EQ(events(c.document), c.events) << c.what;
 }
@@ -88,8 +116,12 @@ TEST(XmlReader, MarkupLongerThanTheLimitIsAnError) {
     const std::string value(100, 'v');
     const std::string document = "<a x=\"" + value + "\"/>";
     EXPECT_EQ(events(document, 200), "+a x=" + value + " @1 d1\n-a\ndone\n");
-    EXPECT_EQ(events(document, 50), "error: unfinished tag @1\n");
-    EXPECT_EQ(events("<a><!--" + value + "--></a>", 50), "+a @1 d1\nerror: unfinished comment @1\n");
+    EXPECT_EQ(events(document, 50), "error: tag longer than 50 bytes @1\n");
+    // A tag cut before its limit is unfinished; a comment is skipped whatever its length.
+    EXPECT_EQ(events(document.substr(0, 40), 50), "error: unfinished tag @1\n");
+    EXPECT_EQ(events("<a><!--" + value + "--></a>", 50), "+a @1 d1\n-a\ndone\n");
+    const std::string huge = "<a x=\"" + std::string(XmlReader::kDefaultMarkupLimit, 'v') + "\"/>";
+    EXPECT_EQ(events(huge), "error: tag longer than 1048576 bytes @1\n");
 }
 
 // Markup that crosses the reader's buffer blocks reads as any other.

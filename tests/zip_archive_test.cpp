@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "compressed_files.h"
+#include "readers/inflation_limit.h"
 
 namespace trimora::testing {
 namespace {
@@ -56,6 +57,23 @@ TEST(ZipArchive, ReadsEveryEntryStoredOrDeflated) {
             EXPECT_EQ(failure, SourceFailure::kNone) << i << " " << detail;
         }
     }
+}
+
+// A deflated entry that grows far beyond its stored bytes is a bomb; stored entries hold their bytes.
+TEST(ZipArchive, DeflatedEntriesGrowingBeyondTheLimitAreRefused) {
+    const std::string zeros(static_cast<std::size_t>(kInflationFreeBytes) + (1 << 20), '\0');
+    const std::string archive = zip_file({{"bomb", zeros, true}, {"stored", zeros, false}});
+    ZipArchive zip;
+    std::string error;
+    ASSERT_TRUE(zip.open(bytes_of(archive), archive.size(), error)) << error;
+    SourceFailure failure;
+    std::string detail;
+    const std::string bomb = read_entry(zip, zip.entries()[0], 1 << 16, failure, detail);
+    EXPECT_EQ(failure, SourceFailure::kTooExpanded);
+    EXPECT_GT(bomb.size(), kInflationFreeBytes);
+    EXPECT_LE(bomb.size(), kInflationFreeBytes + (1 << 16));
+    EXPECT_EQ(read_entry(zip, zip.entries()[1], 1 << 16, failure, detail).size(), zeros.size());
+    EXPECT_EQ(failure, SourceFailure::kNone);
 }
 
 struct DamageCase {

@@ -26,7 +26,7 @@ messages=(
   "*****  An error has occurred  *****" "output_code = TEXT [2]" "output_code = NUMBER [1]"
   "output_code = WIRE [3]" "output_code = NULL [0]" "Data after the last record: ["
   "Output already written in this run: [" "Output is an input of this run: ["
-  "Existing mesh file kept (--force replaces it): [" "Cannot make the folder of the output: ["
+  "Existing mesh file kept (--force replaces it): [" "Cannot make the folder of the output: [" "Old output kept: [" "No output written: ["
   "trimora: cannot write the console: " "output_code = STL [4]" "Cannot read file: ["
   "trimora: cannot make the folder ["
   # The mesh readers' messages (the table of readers/reader_messages.h), each up to its first value.

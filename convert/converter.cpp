@@ -1,13 +1,17 @@
 // The conversion run: naming and opening, header, the one loop over the reader's steps, trailer, closing.
 #include "convert/converter.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "convert/identity.h"
 #include "convert/input_files.h"
 #include "mesh/run_console.h"
+#include "platform/system.h"
 #include "platform/text_output.h"
 #include "readers/mesh_input.h"
 #include "textutil/textutil.h"
@@ -75,6 +79,26 @@ std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, 
     }
 }
 
+// "Cannot open file", with the system's reason in the modern form (the
+// legacy line stays as it was); error is the errno of the failure, or 0.
+void report_open_failure(RunConsole& console, const char* path, bool legacy, int error) {
+    if (legacy || error == 0) {
+        console.problem("Cannot open file: [%s]\n", path);
+    } else {
+        console.problem("Cannot open file: [%s]: %s\n", path, std::generic_category().message(error));
+    }
+}
+
+// What an output replaces: a regular file, nothing yet, or something written in place.
+enum class OldOutput { kFile, kNone, kNotAFile };
+
+OldOutput old_output_of(const char* path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path_from_utf8(path), error);
+    if (!std::filesystem::exists(status)) return OldOutput::kNone;
+    return std::filesystem::is_regular_file(status) ? OldOutput::kFile : OldOutput::kNotAFile;
+}
+
 }  // namespace
 
 int convert_stl_file(const char* name, const FacetForm& form, RunConsole& console) {
@@ -103,8 +127,9 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     request.line_block_size = ends.line_block_size;
     request.bytes_read = ends.bytes_read;
     request.legacy = ends.legacy;
+    errno = 0;
     if (!input->open(request)) {
-        console.problem("Cannot open file: [%s]\n", input_path);
+        report_open_failure(console, input_path, ends.legacy, errno);
         result.problem_lines = console.problems() - problems_before;
         return result;
     }
@@ -115,11 +140,15 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     auto file = ends.output_is_standard ? std::make_unique<TextOutput>(stdout)
                                         : std::make_unique_for_overwrite<TextOutput>();
     const bool writes_file = form.writes_file();
+    const OldOutput old_output =
+        !writes_file || ends.output_is_standard ? OldOutput::kNotAFile : old_output_of(output_path);
     if (writes_file) {
         InputFiles own_input;
         own_input.add(input_path, ends.input_is_standard);
-        if (!ends.output_is_standard && (own_input.holds(output_path) || !file->open(output_path, make_record_writer))) {
-            console.problem("Cannot open file: [%s]\n", output_path);
+        errno = 0;
+        if (!ends.output_is_standard &&
+            (own_input.holds(output_path) || !file->open(output_path, make_record_writer))) {
+            report_open_failure(console, output_path, ends.legacy, errno);
             result.problem_lines = console.problems() - problems_before;
             return result;
         }
@@ -181,13 +210,20 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
 
     console.print("File closed: [%s]\n", input_path);
     if (writes_file) {
+        bool put_in_place = false;
         if (read_failed && !ends.legacy) {
             file->discard();
         } else {
-            file->close();
+            put_in_place = file->close();
         }
         report_write_failure();
         console.print("File closed: [%s]\n", output_path);
+        // A file that is not put in place leaves the old one, or none: said in one line.
+        if (!put_in_place && !ends.legacy && old_output == OldOutput::kFile) {
+            console.print("Old output kept: [%s]\n", output_path);
+        } else if (!put_in_place && !ends.legacy && old_output == OldOutput::kNone) {
+            console.print("No output written: [%s]\n", output_path);
+        }
     }
     console.print("nfacet = %d\n", nfacet);
     result.status = write_failure_reported || read_failed ? 0 : status;

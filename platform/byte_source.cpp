@@ -2,6 +2,7 @@
 #include "platform/byte_source.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -18,7 +19,10 @@ FileByteSource::~FileByteSource() {
 bool FileByteSource::open(const char* path) {
     // A directory can be opened for reading on some systems, but holds no data.
     std::error_code error;
-    if (std::filesystem::is_directory(path_from_utf8(path), error)) return false;
+    if (std::filesystem::is_directory(path_from_utf8(path), error)) {
+        errno = EISDIR;  // the reason a caller may give
+        return false;
+    }
     stream_ = open_file(path, "rb");
     owns_stream_ = true;
     return stream_ != nullptr;

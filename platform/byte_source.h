@@ -70,7 +70,8 @@ public:
     FileByteSource(const FileByteSource&) = delete;
     FileByteSource& operator=(const FileByteSource&) = delete;
 
-    // Opens the file with a UTF-8 name; false when it cannot be opened or is a directory.
+    // Opens the file with a UTF-8 name; false when it cannot be opened or is a
+    // directory, with errno saying why.
     bool open(const char* path);
     // Reads an already open stream, which the destructor leaves open, starting
     // with the size bytes at first that were read from it before.

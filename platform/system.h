@@ -108,7 +108,8 @@ bool rename_over(const NativeChar* from, const NativeChar* to);
 bool remove_file(const NativeChar* name);
 
 // Makes an interruption remove the temporary files being written and end the
-// process as it would have: SIGINT, SIGTERM and SIGHUP (the default action
+// process as it would have: SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1,
+// SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF and SIGXCPU (the default action
 // raised again, an exit status of 128 + N; a signal ignored at start stays
 // ignored) on POSIX; Ctrl-C, Ctrl-Break and closing the console on Windows.
 // A write past the file-size limit fails as a full disk does, instead of

@@ -189,7 +189,12 @@ bool remove_file(const NativeChar* name) { return unlink(name) == 0; }
 
 namespace {
 
-constexpr int kInterruptions[] = {SIGINT, SIGTERM, SIGHUP};
+// Every signal whose default action ends the process and that a user, a
+// shell or a batch system sends: each removes the temporary files first.
+// SIGXFSZ is ignored instead (handle_interruptions), and the signals of a
+// fault (SIGSEGV, SIGBUS, ...) are no interruption.
+constexpr int kInterruptions[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGUSR1,
+                                  SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU};
 
 sigset_t interruption_set() {
     sigset_t set;

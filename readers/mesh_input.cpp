@@ -1,6 +1,7 @@
 // Opening an input: its source, the decision of its kind, a gzip layer, its reader.
 #include "readers/mesh_input.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -18,7 +19,10 @@ bool MeshInput::open(const InputRequest& request) {
     options.line_block_size = request.line_block_size;
     if (request.standard) {
         // Closed when the tool started: only the null device stands in its place.
-        if (standard_stream_closed_at_start(stdin)) return false;
+        if (standard_stream_closed_at_start(stdin)) {
+            errno = EBADF;  // the reason a caller may give
+            return false;
+        }
         file_.attach(stdin, nullptr, 0);
     } else {
         if (!file_.open(request.path)) return false;

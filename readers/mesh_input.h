@@ -36,7 +36,7 @@ public:
 
     // Opens the input and makes the reader of its kind; false when it cannot
     // be opened: a file that cannot be opened or is a folder, or standard
-    // input closed when the tool started.
+    // input closed when the tool started; errno then says why.
     bool open(const InputRequest& request);
 
     // The reader of the input; only after open() succeeded.

@@ -15,8 +15,8 @@ fail() {
   exit 1
 }
 
-# An installed tree must hold the tool, its manual page, the copyright file and the changelog,
-# and the tool must run.
+# An installed tree must hold the tool, its manual page, the copyright file, the changelog and the
+# documents of doc/, and the tool must run.
 check_tree() {
   local prefix=$1 what=$2
   [ -x "$prefix/bin/trimora" ] || fail "$what: no bin/trimora"
@@ -27,6 +27,12 @@ check_tree() {
     fail "$what: no copyright file naming the licence"
   gzip -dc "$prefix/share/doc/trimora/changelog.gz" | head -1 | grep -q '^trimora (' ||
     fail "$what: no changelog.gz"
+  # Every document of doc/ beside them, as it is in the sources.
+  local document
+  for document in "$sources"/doc/*.md; do
+    cmp -s "$document" "$prefix/share/doc/trimora/$(basename "$document")" ||
+      fail "$what: no share/doc/trimora/$(basename "$document")"
+  done
   local version
   version=$("$prefix/bin/trimora" --version)
   [ "$version" = $'TRIMORA - Version 1.3 - August 2014\r' ] || fail "$what: --version printed '$version'"

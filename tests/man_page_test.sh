@@ -22,11 +22,11 @@ done
 messages=(
   "Cannot open file: [" "File open: [" "File closed: [" "nfacet = " "Unknown code word ["
   "Unexpected code word [" "Unexpected default case [" "Too many vertices at line "
-  "Wrong number of vertices [" "Line list overflow: [5000]" "edges left out; -f wire --all-edges" "Cannot write file: ["
+  "Wrong number of vertices [" "Line list overflow: [5000]" "Line list overflow: [5000]: [" "Cannot write file: ["
   "*****  An error has occurred  *****" "output_code = TEXT [2]" "output_code = NUMBER [1]"
   "output_code = WIRE [3]" "output_code = NULL [0]" "Data after the last record: ["
   "Output already written in this run: [" "Output is an input of this run: ["
-  "Existing mesh file kept (--force replaces it): [" "Cannot make the folder of the output: ["
+  "Existing mesh file kept (--force replaces it): [" "Cannot make the folder of the output: [" "Old output kept: [" "No output written: ["
   "trimora: cannot write the console: " "output_code = STL [4]" "Cannot read file: ["
   "trimora: cannot make the folder [" "Out of memory: [" "Internal error: [" "trimora: internal error: "
   "trimora: out of memory"

@@ -31,11 +31,12 @@ std::string triangle_file(const std::string& input_path, const std::string& face
     return crlf(header(input_path) + facet + trailer(1));
 }
 
-// A file's report as a legacy run prints it after its banner, LF line ends.
+// A file's report as a legacy run prints it after its banner, LF line ends; kept is the line
+// after the output's close when the output is not put in place.
 std::string report(const std::string& form_line, const std::string& in, const std::string& out,
-                   int nfacet, const std::string& messages = "", bool error = false) {
+                   int nfacet, const std::string& messages = "", bool error = false, const std::string& kept = "") {
     return form_line + "File open: [" + in + "]\nFile open: [" + out + "]\n" + messages +
-           "File closed: [" + in + "]\nFile closed: [" + out + "]\nnfacet = " +
+           "File closed: [" + in + "]\nFile closed: [" + out + "]\n" + kept + "nfacet = " +
            std::to_string(nfacet) + "\n" + (error ? kErrorBanner : "");
 }
 
@@ -57,7 +58,7 @@ std::string triangle_stl(const std::string& solid) {
 }
 
 std::string missing(const std::string& name) {
-    return kTextLine + "Cannot open file: [" + name + "]\n" + kErrorBanner;
+    return kTextLine + "Cannot open file: [" + name + "]: No such file or directory\n" + kErrorBanner;
 }
 
 // A file's console lines with --info, before its mesh report.
@@ -343,7 +344,9 @@ TEST(ModernCommandLine, BombsAreRefusedWithOneLine) {
         const std::string name = bomb.name;
         const std::string output = name.substr(0, name.find('.')) + ".kpf";
         CliCase c{bomb.name, {"-q", bomb.name}, {{bomb.name, bomb.bytes}}, 1,
-                  report(kTextLine, bomb.name, output, 0, std::string(bomb.message) + "\n", true), "", {}, {output}};
+                  report(kTextLine, bomb.name, output, 0, std::string(bomb.message) + "\n", true,
+                         "No output written: [" + output + "]\n"),
+                  "", {}, {output}};
         check_run(c);
     }
 }
@@ -516,6 +519,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-q", "a.stl", "absent.stl", "b"}, {{"a.stl", kTriangle}, {"b.stl", kTriangle}},
                 1, missing("absent.stl"), "",
                 {{"a.kpf", triangle_file("a.stl")}, {"b.kpf", triangle_file("b.stl")}}},
+        // The modern form says why a file cannot be opened; nothing is made for it.
+        CliCase{"output_in_a_folder_that_does_not_exist_says_why", {"-q", "tri.stl", "-o", "nowhere/tri.kpf"},
+                kOneTriangle, 1,
+                kTextLine + "File open: [tri.stl]\nCannot open file: [nowhere/tri.kpf]: No such file or directory\n" +
+                    kErrorBanner,
+                "", {}, {"nowhere"}},
         CliCase{"a_problem_fails_the_run_and_quiet_still_shows_it", {"-q", "bad.stl", "a.stl"},
                 {{"bad.stl", kBadWord}, {"a.stl", kTriangle}}, 1,
                 report(kTextLine, "bad.stl", "bad.kpf", 0, bad_word_problems("bad.stl"), true),
@@ -592,11 +601,11 @@ INSTANTIATE_TEST_SUITE_P(
         // Closed standard streams are the null device: no file takes their numbers.
         CliCase{"closed_standard_input_cannot_be_read", {"-q", "-j", "2", "-o", "out", "a.stl", "-"},
                 {{"a.stl", kTriangle}, {"out/.keep", ""}}, 1, "",
-                kTextLine + "Cannot open file: [-]\n" + kErrorBanner,
+                kTextLine + "Cannot open file: [-]: Bad file descriptor\n" + kErrorBanner,
                 {{"out/a.kpf", triangle_file("a.stl")}}, {"out/-.kpf"}, "", "", {}, {},
                 {StreamEnd::kClosed, StreamEnd::kFile, StreamEnd::kFile}},
         CliCase{"closed_standard_input_of_another_format_cannot_be_read", {"-q", "--from", "obj", "-o", "o.kpf", "-"},
-                {}, 1, kTextLine + "Cannot open file: [-]\n" + kErrorBanner, "", {}, {"o.kpf"}, "", "", {}, {},
+                {}, 1, kTextLine + "Cannot open file: [-]: Bad file descriptor\n" + kErrorBanner, "", {}, {"o.kpf"}, "", "", {}, {},
                 {StreamEnd::kClosed, StreamEnd::kFile, StreamEnd::kFile}},
         // A console that cannot be written fails the run, and standard error says why.
         CliCase{"closed_standard_output_fails_the_run", {"-j", "1", "tri.stl", "a.stl"},
@@ -641,10 +650,10 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"info_json_lines_in_order_reports_on_standard_error",
                 {"--info", "--json", "-j", "2", "tri.stl", "bad.stl", "absent.stl"},
                 {{"tri.stl", kTriangle}, {"bad.stl", kBadWord}}, 1,
-                triangle_json("tri.stl") + kEmptyJson + failure_json("absent.stl", "Cannot open file: [absent.stl]"),
+                triangle_json("tri.stl") + kEmptyJson + failure_json("absent.stl", "Cannot open file: [absent.stl]: No such file or directory"),
                 kBanner + info_lines("tri.stl", 1) +
                     info_lines("bad.stl", 0, bad_word_problems("bad.stl")) +
-                    kErrorBanner + "Cannot open file: [absent.stl]\n" + kErrorBanner,
+                    kErrorBanner + "Cannot open file: [absent.stl]: No such file or directory\n" + kErrorBanner,
                 {}, {"tri.kpf", "bad.kpf", "absent.kpf"}},
         // Every input gets its line, a folder that gives no file too, so a check of the lines
         // misses none.
@@ -720,11 +729,13 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"a_broken_3mf_keeps_the_old_output", {"-q", "broken.3mf"},
                 {{"broken.3mf", "PK\x03\x04 cut"}, {"broken.kpf", "old"}}, 1,
                 report(kTextLine, "broken.3mf", "broken.kpf", 0,
-                       "Broken zip archive [no end of central directory] in [broken.3mf]\n", true),
+                       "Broken zip archive [no end of central directory] in [broken.3mf]\n", true,
+                       "Old output kept: [broken.kpf]\n"),
                 "", {{"broken.kpf", "old"}}},
         CliCase{"a_3mf_without_a_model", {"-q", "empty.3mf"},
                 {{"empty.3mf", zip_file({{"[Content_Types].xml", "<Types/>"}})}}, 1,
-                report(kTextLine, "empty.3mf", "empty.kpf", 0, "No 3D model in [empty.3mf]\n", true),
+                report(kTextLine, "empty.3mf", "empty.kpf", 0, "No 3D model in [empty.3mf]\n", true,
+                       "No output written: [empty.kpf]\n"),
                 "", {}, {"empty.kpf"}},
         CliCase{"three_mf_components_from_many_parts", {"--info", "-q", "parts.3mf"},
                 {{"parts.3mf", parts_3mf(6)}}, 0,
@@ -746,12 +757,14 @@ INSTANTIATE_TEST_SUITE_P(
         CliCase{"three_mf_expanding_beyond_the_limit", {"-q", "bomb.3mf"},
                 {{"bomb.3mf", instancing_3mf(8)}}, 1,
                 report(kTextLine, "bomb.3mf", "bomb.kpf", 0,
-                       "Build gives more than [10000000] facets in [bomb.3mf]\n", true),
+                       "Build gives more than [10000000] facets in [bomb.3mf]\n", true,
+                       "No output written: [bomb.kpf]\n"),
                 "", {}, {"bomb.kpf"}},
         CliCase{"a_cut_binary_ply", {"-q", "cut.ply"},
                 {{"cut.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
                              "property float y\nproperty float z\nend_header\n" + std::string(20, '\0')}},
-                1, report(kTextLine, "cut.ply", "cut.kpf", 0, "Binary PLY data cut short in [cut.ply]\n", true),
+                1, report(kTextLine, "cut.ply", "cut.kpf", 0, "Binary PLY data cut short in [cut.ply]\n", true,
+                          "No output written: [cut.kpf]\n"),
                 "", {}, {"cut.kpf"}},
         CliCase{"a_wire_frame_is_no_facet_file", {"-q", "--info", "edges.kpf"},
                 {{"edges.kpf", triangle_file("tri.stl", kWireFacet)}}, 1,

@@ -96,6 +96,10 @@ private:
     std::vector<int> feeds_;
 };
 
+// The number of a POSIX signal by its name without SIG ("QUIT", "USR1", ...); 0 where the
+// system has no such signal (Windows).
+int signal_number(const std::string& name);
+
 // Makes a FIFO (a named pipe); false where the system has none (Windows).
 bool make_fifo(const std::filesystem::path& path);
 

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,6 +144,9 @@ BackgroundRun::BackgroundRun(const std::filesystem::path& dir, const std::vector
         close(input[1]);
         // Interruptions as a shell leaves them to the programs it starts.
         signal(SIGPIPE, SIG_DFL);
+        // A signal whose default action dumps core (SIGQUIT, SIGXCPU) leaves no core file behind.
+        const rlimit no_core{0, 0};
+        setrlimit(RLIMIT_CORE, &no_core);
         if (chdir(dir.c_str()) != 0) _exit(126);
         execvp(argv[0], argv.data());
         _exit(127);
@@ -187,6 +191,18 @@ bool BackgroundRun::feed(int which, const std::string& bytes) {
 }
 
 void BackgroundRun::interrupt(int signal_number) { kill(static_cast<pid_t>(process_), signal_number); }
+
+int signal_number(const std::string& name) {
+    const std::pair<const char*, int> signals[] = {
+        {"INT", SIGINT},   {"TERM", SIGTERM}, {"HUP", SIGHUP},       {"QUIT", SIGQUIT},
+        {"USR1", SIGUSR1}, {"USR2", SIGUSR2}, {"ALRM", SIGALRM},     {"VTALRM", SIGVTALRM},
+        {"PROF", SIGPROF}, {"XCPU", SIGXCPU},
+    };
+    for (const auto& [signal_name, number] : signals) {
+        if (name == signal_name) return number;
+    }
+    return 0;
+}
 
 int BackgroundRun::wait() {
     if (process_ <= 0) return -1;

@@ -130,6 +130,8 @@ BackgroundRun::~BackgroundRun() {}
 int BackgroundRun::open_fifo(const std::filesystem::path&) { return -1; }
 bool BackgroundRun::feed(int, const std::string&) { return false; }
 void BackgroundRun::interrupt(int) {}
+
+int signal_number(const std::string&) { return 0; }
 int BackgroundRun::wait() { return -1; }
 
 bool make_fifo(const std::filesystem::path&) { return false; }

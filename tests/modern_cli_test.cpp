@@ -206,6 +206,19 @@ std::string instancing_3mf(int levels) {
         objects + "</resources>\n<build><item objectid=\"" + std::to_string(levels) + "\"/></build>\n</model>\n"));
 }
 
+// A 3MF package of a closed tetrahedron, its faces outward, placed by its
+// build item with the transform.
+std::string tetrahedron_3mf(const std::string& transform) {
+    return zip_file(package_parts(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n<resources>"
+        "<object id=\"1\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"0\" y=\"1\" z=\"0\"/><vertex x=\"0\" y=\"0\" z=\"1\"/></vertices><triangles>"
+        "<triangle v1=\"0\" v2=\"2\" v3=\"1\"/><triangle v1=\"0\" v2=\"1\" v3=\"3\"/>"
+        "<triangle v1=\"0\" v2=\"3\" v3=\"2\"/><triangle v1=\"1\" v2=\"2\" v3=\"3\"/></triangles></mesh></object>"
+        "</resources>\n<build><item objectid=\"1\" transform=\"" + transform + "\"/></build>\n</model>\n"));
+}
+
 std::string usage(const std::string& problem) {
     return "trimora: " + problem + "; trimora --help -q shows the options\n";
 }
@@ -644,6 +657,25 @@ INSTANTIATE_TEST_SUITE_P(
                 report(kTextLine, "bomb.3mf", "bomb.kpf", 0,
                        "Build gives more than [10000000] facets in [bomb.3mf]\n", true),
                 "", {}, {"bomb.kpf"}},
+        // A mirror reverses each triangle: the tetrahedron still faces outward, its volume positive.
+        CliCase{"three_mf_mirrored_item_keeps_its_volume", {"--info", "-q", "mirror.3mf"},
+                {{"mirror.3mf", tetrahedron_3mf("-1 0 0 0 1 0 0 0 1 0 0 0")}}, 0,
+                "file               mirror.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             4\nvertices           4\nedges              6\n"
+                "boundary_edges     0\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                -1 0 0\nmax                0 1 1\narea               2.3660254037844384\n"
+                "volume             0.16666666666666666\nclosed             yes\n",
+                ""},
+        // Zero bytes after the last member are padding, as gzip -d takes them.
+        CliCase{"gzip_with_zero_padding", {"-q", "pad.stl.gz"},
+                {{"pad.stl.gz", gzip_bytes(kTriangle) + std::string(512, '\0')}}, 0, "", "",
+                {{"pad.kpf", triangle_file("pad.stl.gz")}}},
+        // A header line of an unknown word is told, and the rest is read.
+        CliCase{"ply_with_an_unknown_header_line", {"-q", "odd.ply"},
+                {{"odd.ply", std::regex_replace(kTrianglePly, std::regex("end_header"), "made_by me\nend_header")}}, 1,
+                report(kTextLine, "odd.ply", "odd.kpf", 1,
+                       "Unknown PLY header line [made_by me] in [odd.ply] on line 9\n"),
+                "", {{"odd.kpf", triangle_file("odd.ply", kVertexNormalFacet)}}},
         CliCase{"a_cut_binary_ply", {"-q", "cut.ply"},
                 {{"cut.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
                              "property float y\nproperty float z\nend_header\n" + std::string(20, '\0')}},

@@ -643,6 +643,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "min                0 0 1\nmax                1 1 6\narea               3\n"
                 "volume             3.5\nclosed             no\n",
                 ""},
+        // A component whose part is not in the package cannot be given: a problem, exit 1; the others are written.
+        CliCase{"three_mf_component_of_a_missing_part", {"--info", "-q", "gap.3mf"},
+                {{"gap.3mf", [] {
+                      std::string bytes = parts_3mf(2);
+                      bytes.replace(bytes.rfind("3D/p2.model"), 11, "3D/q2.model");
+                      return bytes;
+                  }()}},
+                1,
+                "file               gap.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             1\nvertices           3\nedges              3\n"
+                "boundary_edges     3\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                0 0 1\nmax                1 1 1\narea               0.5\n"
+                "volume             0.16666666666666666\nclosed             no\n",
+                info_lines("gap.3mf", 1, "Model part not found [3d/p2.model] in [gap.3mf]\n") + kErrorBanner},
         // Reused components are instancing, up to a limit counted before anything is written.
         CliCase{"three_mf_instancing_within_the_limit", {"--info", "-q", "many.3mf"},
                 {{"many.3mf", instancing_3mf(3)}}, 0,

@@ -14,6 +14,7 @@ struct GzipSource::State {
     z_stream stream{};
     bool started = false;      // inflateInit2 succeeded
     bool member_done = false;  // the last member read so far ended with its check
+    bool padding = false;      // zero bytes followed the last member
     bool input_done = false;   // the input has given its last byte
     std::uint64_t read_in = 0;    // compressed bytes read from the input
     std::uint64_t produced = 0;   // bytes given
@@ -57,9 +58,20 @@ std::size_t GzipSource::read(void* buffer, std::size_t n) {
     while (done < n) {
         if (z.avail_in == 0 && !state_->input_done) refill();
         if (state_->member_done) {
-            // Another member may follow; the data ends with the input.
+            // Another member may follow; the data ends with the input. Zero
+            // bytes after a member are padding (tape blocks), as gzip -d takes them.
+            while (z.avail_in > 0 && *z.next_in == 0) {
+                ++z.next_in;
+                --z.avail_in;
+                state_->padding = true;
+                if (z.avail_in == 0 && !state_->input_done) refill();
+            }
             if (z.avail_in == 0) {
                 stop_at_input_end(false);
+                break;
+            }
+            if (state_->padding) {
+                set_failure(SourceFailure::kCorrupt, "data after zero padding");
                 break;
             }
             inflateReset(&z);

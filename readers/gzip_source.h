@@ -10,9 +10,9 @@ namespace trimora {
 
 // Inflates a gzip file as gzip -d does: member after member, each checked
 // against its CRC and length. The data ends where the last member ends with
-// the input. A stream that stops inside a member is kCutShort; bad headers,
-// bad data, a failed check or bytes after a member that start no new member
-// are kCorrupt, with zlib's reason; a failure of the input is passed on.
+// the input, or with zero bytes up to the input's end (padding). A stream that stops inside a member is kCutShort; bad headers,
+// bad data, a failed check, bytes after a member that start no new member or
+// follow its padding are kCorrupt, with zlib's reason; a failure of the input is passed on.
 // Data that grows beyond the inflation limit (inflation_limit.h) is
 // kTooExpanded: a bomb is refused before it fills memory or disk.
 class GzipSource final : public ByteSource {

@@ -269,7 +269,12 @@ bool PlyReader::read_header_line(const Line& line, ReadStep& step) {
         elements_.back().properties.push_back(std::move(property));
         return false;
     }
-    return bad_line(line.text);
+    if (keyword == "format" || keyword == "element" || keyword == "property" || keyword == "end_header") {
+        return bad_line(line.text);
+    }
+    // A line of a word not known here tells nothing of the data's layout: it is skipped.
+    step = report(lines_.line_number(), message::kUnknownPlyHeaderLine, line.text);
+    return true;
 }
 
 bool PlyReader::end_header(ReadStep& step) {

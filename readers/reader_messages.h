@@ -30,6 +30,7 @@ inline constexpr char kBadCounts[] = "Bad counts line [%s]";
 inline constexpr char kBadOffHeader[] = "Bad OFF header [%s]";
 inline constexpr char kNoPlyHeader[] = "No PLY header";
 inline constexpr char kBadPlyHeaderLine[] = "Bad PLY header line [%s]";
+inline constexpr char kUnknownPlyHeaderLine[] = "Unknown PLY header line [%s]";
 inline constexpr char kPlyHeaderCutShort[] = "PLY header without end_header";
 inline constexpr char kPlyPropertyMissing[] = "PLY element lacks property [%s]";  // element.property
 inline constexpr char kBadListCount[] = "Bad list count [%s]";

@@ -78,9 +78,19 @@ struct ModelPart {
 struct Frame {
     std::size_t object;
     Transform transform;
+    bool mirrors = false;  // the transform's determinant is negative
     std::size_t next_triangle = 0;
     std::size_t next_component = 0;
 };
+
+// Whether the transform mirrors: its 3x3 part has a negative determinant.
+bool mirrors(const Transform& t) {
+    const auto& m = t.m;
+    const double determinant = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                               m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    return !t.identity && determinant < 0;
+}
 
 // The text of a part name as a zip entry name: without a leading '/', with %XX escapes replaced.
 std::string entry_name(std::string_view target) {
@@ -547,7 +557,7 @@ bool ThreeMfReader::start_object(const Component& component, const Transform& tr
         return false;
     }
     object.on_path = true;
-    frames_.push_back({component.object, transform});
+    frames_.push_back({component.object, transform, mirrors(transform)});
     return true;
 }
 
@@ -557,8 +567,11 @@ bool ThreeMfReader::continue_item(ReadStep& step) {
         const Object& object = objects_[frame.object];
         if (frame.next_triangle < object.triangle_count) {
             const Triangle& triangle = triangles_[object.first_triangle + frame.next_triangle++];
+            // A mirror turns a surface inside out: its triangles are given in
+            // reverse order, so that they still face outward and the volume keeps its sign.
             for (int i = 0; i < 3; ++i) {
-                apply_transform(frame.transform, vertices_[triangle.vertices[i]].coordinates, facet_.vertices[i]);
+                const std::uint32_t vertex = triangle.vertices[frame.mirrors ? 2 - i : i];
+                apply_transform(frame.transform, vertices_[vertex].coordinates, facet_.vertices[i]);
             }
             facet_.has_normal = false;
             step = ReadStep::kFacet;

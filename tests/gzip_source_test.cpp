@@ -34,6 +34,15 @@ TEST(GzipSource, InflatesEveryMember) {
             EXPECT_EQ(gzip.failure(), SourceFailure::kNone);
         }
     }
+    // Zero bytes after the last member are padding, as gzip -d takes them, however many.
+    for (const std::size_t zeros : {std::size_t{1}, std::size_t{512}, std::size_t{200000}}) {
+        const std::string padded = gzip_bytes(text, 2) + std::string(zeros, '\0');
+        MemoryByteSource file(padded.data(), padded.size());
+        GzipSource gzip(file);
+        EXPECT_EQ(read_all(gzip, 1000), text) << zeros;
+        EXPECT_TRUE(gzip.ended()) << zeros;
+        EXPECT_EQ(gzip.failure(), SourceFailure::kNone) << zeros;
+    }
     // Members of nothing are members too.
     const std::string empty_members = gzip_bytes("") + gzip_bytes("abc") + gzip_bytes("");
     MemoryByteSource file(empty_members.data(), empty_members.size());
@@ -82,6 +91,8 @@ TEST(GzipSource, CorruptStreamsSayWhy) {
         {"a wrong length", bad_length, "incorrect length check"},
         {"an unknown method", bad_method, "unknown compression method"},
         {"bytes after the last member", good + "junk", "incorrect header check"},
+        {"bytes after zero padding", good + std::string(3, '\0') + "junk", "data after zero padding"},
+        {"a member after zero padding", good + std::string(3, '\0') + good, "data after zero padding"},
     };
     for (const CorruptCase& c : cases) {
         MemoryByteSource file(c.bytes.data(), c.bytes.size());

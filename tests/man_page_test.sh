@@ -35,7 +35,7 @@ messages=(
   "Line longer than [" "Vertex index out of range [" "Bad vertex index ["
   "Face with fewer than three vertices [" "Face with fewer indices than its count ["
   "Vertex with fewer than three coordinates [" "Data ends after [" "Bad counts line ["
-  "Bad OFF header [" "No PLY header in [" "Bad PLY header line [" "PLY header without end_header in ["
+  "Bad OFF header [" "No PLY header in [" "Bad PLY header line [" "PLY header without end_header in [" "Unknown PLY header line ["
   "PLY element lacks property [" "Bad list count [" "Binary PLY data cut short in ["
   "Broken zip archive [" "Encrypted zip entry [" "Unsupported zip compression ["
   "No 3D model in [" "Model part not found [" "XML error [" "Unknown model unit ["

@@ -223,6 +223,19 @@ std::string instancing_3mf(int levels) {
         objects + "</resources>\n<build><item objectid=\"" + std::to_string(levels) + "\"/></build>\n</model>\n"));
 }
 
+// A 3MF package of a closed tetrahedron, its faces outward, placed by its
+// build item with the transform.
+std::string tetrahedron_3mf(const std::string& transform) {
+    return zip_file(package_parts(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">\n<resources>"
+        "<object id=\"1\"><mesh><vertices><vertex x=\"0\" y=\"0\" z=\"0\"/><vertex x=\"1\" y=\"0\" z=\"0\"/>"
+        "<vertex x=\"0\" y=\"1\" z=\"0\"/><vertex x=\"0\" y=\"0\" z=\"1\"/></vertices><triangles>"
+        "<triangle v1=\"0\" v2=\"2\" v3=\"1\"/><triangle v1=\"0\" v2=\"1\" v3=\"3\"/>"
+        "<triangle v1=\"0\" v2=\"3\" v3=\"2\"/><triangle v1=\"1\" v2=\"2\" v3=\"3\"/></triangles></mesh></object>"
+        "</resources>\n<build><item objectid=\"1\" transform=\"" + transform + "\"/></build>\n</model>\n"));
+}
+
 std::string usage(const std::string& problem) {
     return "trimora: " + problem + "; trimora --help -q shows the options\n";
 }
@@ -745,6 +758,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "min                0 0 1\nmax                1 1 6\narea               3\n"
                 "volume             3.5\nclosed             no\n",
                 ""},
+        // A component whose part is not in the package cannot be given: a problem, exit 1; the others are written.
+        CliCase{"three_mf_component_of_a_missing_part", {"--info", "-q", "gap.3mf"},
+                {{"gap.3mf", [] {
+                      std::string bytes = parts_3mf(2);
+                      bytes.replace(bytes.rfind("3D/p2.model"), 11, "3D/q2.model");
+                      return bytes;
+                  }()}},
+                1,
+                "file               gap.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             1\nvertices           3\nedges              3\n"
+                "boundary_edges     3\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                0 0 1\nmax                1 1 1\narea               0.5\n"
+                "volume             0.16666666666666666\nclosed             no\n",
+                info_lines("gap.3mf", 1, "Model part not found [3d/p2.model] in [gap.3mf]\n") + kErrorBanner},
         // Reused components are instancing, up to a limit counted before anything is written.
         CliCase{"three_mf_instancing_within_the_limit", {"--info", "-q", "many.3mf"},
                 {{"many.3mf", instancing_3mf(3)}}, 0,
@@ -760,6 +787,25 @@ INSTANTIATE_TEST_SUITE_P(
                        "Build gives more than [10000000] facets in [bomb.3mf]\n", true,
                        "No output written: [bomb.kpf]\n"),
                 "", {}, {"bomb.kpf"}},
+        // A mirror reverses each triangle: the tetrahedron still faces outward, its volume positive.
+        CliCase{"three_mf_mirrored_item_keeps_its_volume", {"--info", "-q", "mirror.3mf"},
+                {{"mirror.3mf", tetrahedron_3mf("-1 0 0 0 1 0 0 0 1 0 0 0")}}, 0,
+                "file               mirror.3mf\nformat             3mf\nunit               millimeter\n"
+                "facets             4\nvertices           4\nedges              6\n"
+                "boundary_edges     0\nnonmanifold_edges  0\ndegenerate_facets  0\n"
+                "min                -1 0 0\nmax                0 1 1\narea               2.3660254037844384\n"
+                "volume             0.16666666666666666\nclosed             yes\n",
+                ""},
+        // Zero bytes after the last member are padding, as gzip -d takes them.
+        CliCase{"gzip_with_zero_padding", {"-q", "pad.stl.gz"},
+                {{"pad.stl.gz", gzip_bytes(kTriangle) + std::string(512, '\0')}}, 0, "", "",
+                {{"pad.kpf", triangle_file("pad.stl.gz")}}},
+        // A header line of an unknown word is told, and the rest is read.
+        CliCase{"ply_with_an_unknown_header_line", {"-q", "odd.ply"},
+                {{"odd.ply", std::regex_replace(kTrianglePly, std::regex("end_header"), "made_by me\nend_header")}}, 1,
+                report(kTextLine, "odd.ply", "odd.kpf", 1,
+                       "Unknown PLY header line [made_by me] in [odd.ply] on line 9\n"),
+                "", {{"odd.kpf", triangle_file("odd.ply", kVertexNormalFacet)}}},
         CliCase{"a_cut_binary_ply", {"-q", "cut.ply"},
                 {{"cut.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
                              "property float y\nproperty float z\nend_header\n" + std::string(20, '\0')}},

@@ -111,6 +111,15 @@ TEST(PlyReader, GivesTheFacetsAndProblemsOfEachFile) {
          "Bad PLY header line [property float x] in [scan.ply] on line 3\n", false, "ply"},
         {"a bad element count", "ply\nformat ascii 1.0\nelement vertex -3\nend_header\n",
          "Bad PLY header line [element vertex -3] in [scan.ply] on line 3\n", false, "ply"},
+        // A line of an unknown word is told and skipped; the rest of the file is read.
+        {"an unknown header line", "ply\nformat ascii 1.0\nauthor someone\n" + kHeader.substr(21) + kVertices +
+                                       "3 0 1 2\n3 0 2 3\n",
+         "Unknown PLY header line [author someone] in [scan.ply] on line 3\n" + kTwoFacets, true, "ply-ascii"},
+        {"an unknown header line in binary", "ply\nformat binary_little_endian 1.0\nelement vertex 3\n"
+                                             "property uchar x\nproperty uchar y\nproperty uchar z\nobj_data x\n"
+                                             "element face 1\nproperty list uchar uchar vertex_indices\n"
+                                             "end_header\n" + std::string("\0\0\0\1\0\0\1\1\0\3\0\1\2", 13),
+         "Unknown PLY header line [obj_data x] in [scan.ply] on line 7\n0 0 0 | 1 0 0 | 1 1 0\n", true, "ply-binary"},
         {"no format line", "ply\nelement vertex 0\nend_header\n",
          "Bad PLY header line [end_header] in [scan.ply] on line 3\n", false, "ply"},
         {"vertices without z", "ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\nproperty float y\n"

@@ -46,6 +46,8 @@ std::string build(const std::string& items) { return "<build>\n" + items + "</bu
 // Scales by 2 and moves by (1, 0, 0); then a quarter turn about z, moved up by 5.
 const std::string kScale = "2 0 0 0 2 0 0 0 2 1 0 0";
 const std::string kTurn = "0 1 0 -1 0 0 0 0 1 0 0 5";
+// A mirror in x: its determinant is -1.
+const std::string kMirror = "-1 0 0 0 1 0 0 0 1 0 0 0";
 
 // Object 0 holds the triangle of kTriangleObject written triangles times;
 // each of levels objects above it takes the one before it ten times, and the
@@ -158,6 +160,16 @@ TEST(ThreeMfReader, GivesTheFacetsAndProblemsOfEachPackage) {
         {"an entry whose bytes are not its CRC", corrupt,
          "Compressed data corrupt [entry CRC differs from the directory] in [print.3mf]\n0 0 0 | 2 0 0 | 1 1 0\n",
          false, "millimeter"},
+        // A mirror reverses each triangle, so that it still faces outward; two mirrors make none.
+        {"an item that mirrors",
+         package(model(resources(kTriangleObject) + build("<item objectid=\"1\" transform=\"" + kMirror + "\"/>\n"))),
+         "-1 1 0 | -1 0 0 | 0 0 0\n", true, "millimeter"},
+        {"a mirrored component of a turned item and of an item that mirrors",
+         package(model(resources(kTriangleObject + "<object id=\"2\"><components><component objectid=\"1\" transform=\"" +
+                                 kMirror + "\"/></components></object>\n") +
+                       build("<item objectid=\"2\" transform=\"0 0 -1 0 1 0 1 0 0 0 0 0\"/>\n"
+                             "<item objectid=\"2\" transform=\"" + kMirror + "\"/>\n"))),
+         "0 1 1 | 0 0 1 | 0 0 0\n0 0 0 | 1 0 0 | 1 1 0\n", true, "millimeter"},
         {"instances of instances", instancing(1, 2), [] {
              std::string facets;
              for (int i = 0; i < 100; ++i) facets += "0 0 0 | 1 0 0 | 1 1 0\n";

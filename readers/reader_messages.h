@@ -43,6 +43,7 @@ inline constexpr char kModelPartNotFound[] = "Model part not found [%s]";  // a 
 inline constexpr char kXmlError[] = "XML error [%s]";                      // what is wrong
 inline constexpr char kUnknownUnit[] = "Unknown model unit [%s]";
 inline constexpr char kMissingAttribute[] = "Missing attribute [%s] of [%s]";  // attribute, element
+inline constexpr char kBadAttribute[] = "Bad attribute [%s=%s] of [%s]";  // attribute, its value, element
 inline constexpr char kObjectNotFound[] = "Object not found [%d]";             // the objectid
 inline constexpr char kComponentCycle[] = "Component cycle at object [%d]";
 inline constexpr char kBadTransform[] = "Bad transform [%s]";

@@ -384,7 +384,8 @@ bool ThreeMfReader::start_element(ModelPart& part, ReadStep& step) {
         std::int64_t value = 0;
         if (id == nullptr || !read_whole_integer(*id, value) || value < 0) {
             part.contexts.push_back(Context::kOther);
-            step = report(part.xml.line(), message::kMissingAttribute, "id", "object");
+            step = id == nullptr ? report(part.xml.line(), message::kMissingAttribute, "id", "object")
+                                 : report(part.xml.line(), message::kBadAttribute, "id", *id, "object");
             return true;
         }
         context = Context::kObject;
@@ -462,7 +463,8 @@ bool ThreeMfReader::read_reference(ModelPart& part, Component& reference, ReadSt
     const std::string_view* object_id = part.xml.attribute("objectid");
     std::int64_t value = 0;
     if (object_id == nullptr || !read_whole_integer(*object_id, value) || value < 0) {
-        step = report(part.xml.line(), message::kMissingAttribute, "objectid", element);
+        step = object_id == nullptr ? report(part.xml.line(), message::kMissingAttribute, "objectid", element)
+                                    : report(part.xml.line(), message::kBadAttribute, "objectid", *object_id, element);
         return false;
     }
     reference.object_id = static_cast<std::uint64_t>(value);

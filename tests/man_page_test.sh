@@ -39,7 +39,7 @@ messages=(
   "PLY element lacks property [" "Bad list count [" "Binary PLY data cut short in ["
   "Broken zip archive [" "Encrypted zip entry [" "Unsupported zip compression ["
   "No 3D model in [" "Model part not found [" "XML error [" "Unknown model unit ["
-  "Missing attribute [" "Object not found [" "Component cycle at object [" "Bad transform ["
+  "Missing attribute [" "Bad attribute [" "Object not found [" "Component cycle at object [" "Bad transform ["
   "Build gives more than ["
   "Wire frame holds edges, not facets in [" "Unknown line [" "Bad number ["
   "Binary STL cut short after [" "UTF-16 text is not read in [" "No facet to convert in ["

@@ -149,6 +149,11 @@ TEST(ThreeMfReader, GivesTheFacetsAndProblemsOfEachPackage) {
          "Missing attribute [id] of [object] in [print.3mf] on line 4\n", true, "millimeter"},
         {"an item without object", package(model(build("<item/>\n"))),
          "Missing attribute [objectid] of [item] in [print.3mf] on line 4\n", true, "millimeter"},
+        // A present attribute that is no id is bad, not missing.
+        {"an object with a bad id", package(model(resources("<object id=\"-1\" type=\"model\"/>\n"))),
+         "Bad attribute [id=-1] of [object] in [print.3mf] on line 4\n", true, "millimeter"},
+        {"an item with a bad object id", package(model(build("<item objectid=\"one\"/>\n"))),
+         "Bad attribute [objectid=one] of [item] in [print.3mf] on line 4\n", true, "millimeter"},
         {"a transform of three numbers",
          package(model(resources(kTriangleObject) + build("<item objectid=\"1\" transform=\"1 0 0\"/>\n"))),
          "Bad transform [1 0 0] in [print.3mf] on line 10\n", true, "millimeter"},

@@ -1,4 +1,5 @@
-# The library trimora::trimora: its target.
+# The library trimora::trimora: its target, and on systems with an install tree its headers,
+# archive or shared library, CMake package and pkg-config file.
 
 add_library(trimora_library
   library/trimora.cpp
@@ -18,3 +19,31 @@ target_include_directories(trimora_library
   PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_features(trimora_library PUBLIC cxx_std_20)
 target_link_libraries(trimora_library PRIVATE Threads::Threads ZLIB::ZLIB)
+
+if(NOT WIN32)
+  include(GNUInstallDirs)
+  include(CMakePackageConfigHelpers)
+  # Everything of the library is the component dev, which Debian packs as trimora-dev.
+  install(TARGETS trimora_library EXPORT trimoraTargets COMPONENT dev
+          ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+          RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES include/trimora/trimora.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/trimora COMPONENT dev)
+  set(TRIMORA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/trimora)
+  install(EXPORT trimoraTargets NAMESPACE trimora:: FILE trimoraTargets.cmake DESTINATION ${TRIMORA_CMAKE_DIR}
+          COMPONENT dev)
+  configure_package_config_file(cmake/trimoraConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/trimoraConfig.cmake
+                                INSTALL_DESTINATION ${TRIMORA_CMAKE_DIR})
+  write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/trimoraConfigVersion.cmake
+                                   COMPATIBILITY SameMajorVersion)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/trimoraConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/trimoraConfigVersion.cmake
+          DESTINATION ${TRIMORA_CMAKE_DIR} COMPONENT dev)
+  # pkg-config: the static library's own dependencies go in Libs.private.
+  # Found from where the file lies, so that any install prefix holds a working file.
+  file(RELATIVE_PATH TRIMORA_PC_UP /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
+  configure_file(cmake/trimora.pc.in ${CMAKE_CURRENT_BINARY_DIR}/trimora.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/trimora.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
+  # The package's own copyright file and changelog, as Debian wants them in each package.
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/trimora-dev COMPONENT dev)
+endif()

@@ -25,9 +25,10 @@ OTHER_SYSTEM = "system_posix.cpp" if os.name == "nt" else "system_windows.cpp"
 def library_sources():
     sources = []
     for folder in FOLDERS:
-        for path in sorted(glob.glob(os.path.join(folder, "*.cpp"), root_dir=HERE)):
+        # Relative to this folder, as setuptools wants its sources.
+        for path in sorted(glob.glob(os.path.join(HERE, folder, "*.cpp"))):
             if os.path.basename(path) != OTHER_SYSTEM:
-                sources.append(path)
+                sources.append(os.path.relpath(path, HERE))
     return sources
 
 

@@ -61,24 +61,6 @@ void write_trailer(TextOutput& file, int nfacet) {
     file.write_newline();
 }
 
-// The writer of an output form, writing to file; the mesh report is the
-// caller's own sink. The modern form's wire writer sums up what its full
-// line list left out in one line; the legacy one says it of each edge.
-std::unique_ptr<FacetSink> make_writer(const FacetForm& form, TextOutput& file, RunConsole& console,
-                                       bool legacy) {
-    if (form.consumer == FacetConsumer::kAllEdges) return std::make_unique<AllEdgesWriter>(file);
-    if (form.consumer == FacetConsumer::kCheck) return std::make_unique<FacetChecker>();
-    if (!form.writes_file()) return std::make_unique<NoFacetWriter>();
-    switch (form.output_code) {
-        case kNumberForm:
-        case kTextForm:
-            return std::make_unique<FacetLinesWriter>(file, form.normal_keyword, form.vertex_keyword);
-        case kWireForm: return std::make_unique<WireWriter>(file, console, !legacy);
-        case kStlForm: return std::make_unique<StlWriter>(file);
-        default: return std::make_unique<NoFacetWriter>();
-    }
-}
-
 // "Cannot open file", with the system's reason in the modern form (the
 // legacy line stays as it was); error is the errno of the failure, or 0.
 void report_open_failure(RunConsole& console, const char* path, bool legacy, int error) {
@@ -100,6 +82,37 @@ OldOutput old_output_of(const char* path) {
 }
 
 }  // namespace
+
+std::unique_ptr<FacetSink> make_facet_writer(const FacetForm& form, TextOutput& file, RunConsole& console,
+                                             bool legacy) {
+    if (form.consumer == FacetConsumer::kAllEdges) return std::make_unique<AllEdgesWriter>(file);
+    if (form.consumer == FacetConsumer::kCheck) return std::make_unique<FacetChecker>();
+    if (!form.writes_file()) return std::make_unique<NoFacetWriter>();
+    switch (form.output_code) {
+        case kNumberForm:
+        case kTextForm:
+            return std::make_unique<FacetLinesWriter>(file, form.normal_keyword, form.vertex_keyword);
+        case kWireForm: return std::make_unique<WireWriter>(file, console, !legacy);
+        case kStlForm: return std::make_unique<StlWriter>(file);
+        default: return std::make_unique<NoFacetWriter>();
+    }
+}
+
+void write_output_header(TextOutput& file, const FacetForm& form, const char* input_path) {
+    if (form.output_code == kStlForm) {
+        write_stl_header(file, solid_name(input_path));
+    } else {
+        write_header(file, input_path);
+    }
+}
+
+void write_output_trailer(TextOutput& file, const FacetForm& form, const char* input_path, int nfacet) {
+    if (form.output_code == kStlForm) {
+        write_stl_trailer(file, solid_name(input_path));
+    } else {
+        write_trailer(file, nfacet);
+    }
+}
 
 int convert_stl_file(const char* name, const FacetForm& form, RunConsole& console) {
     char input_path[kTextSize];
@@ -134,6 +147,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
         return result;
     }
     console.print("File open: [%s]\n", input_path);
+    result.input_opened = true;
 
     // A name with no room for the extension gives both paths the same text,
     // and links can make two texts one file: never open the input for writing.
@@ -153,18 +167,14 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
             return result;
         }
         console.print("File open: [%s]\n", output_path);
+        result.output_opened = true;
     }
 
     // The run's one sink, chosen here: the caller's report, or a writer made for this run.
     std::unique_ptr<FacetSink> writer;
-    if (writes_file || ends.report == nullptr) writer = make_writer(form, *file, console, ends.legacy);
+    if (writes_file || ends.report == nullptr) writer = make_facet_writer(form, *file, console, ends.legacy);
     FacetSink& sink = writer ? *writer : *ends.report;
-    const bool stl_output = writes_file && form.output_code == kStlForm;
-    if (stl_output) {
-        write_stl_header(*file, solid_name(input_path));
-    } else if (writes_file) {
-        write_header(*file, input_path);
-    }
+    if (writes_file) write_output_header(*file, form, input_path);
 
     // The one loop: each facet to the sink, each problem to the console. The
     // status is the last facet's or problem's: a problem makes it 0, a facet
@@ -202,11 +212,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     result.format = reader.format_name();
     if (input->kind().gzip) result.format += ".gz";
     result.unit = reader.unit();
-    if (stl_output) {
-        write_stl_trailer(*file, solid_name(input_path));
-    } else if (writes_file) {
-        write_trailer(*file, nfacet);
-    }
+    if (writes_file) write_output_trailer(*file, form, input_path, nfacet);
 
     console.print("File closed: [%s]\n", input_path);
     if (writes_file) {
@@ -229,6 +235,7 @@ ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form,
     result.status = write_failure_reported || read_failed ? 0 : status;
     result.nfacet = nfacet;
     result.read_whole = !read_failed;
+    result.write_failed = write_failure_reported;
     result.problem_lines = console.problems() - problems_before;
     return result;
 }

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@ namespace trimora {
 
 class FacetSink;
 class RunConsole;
+class TextOutput;
 
 // Who receives the complete facets of a run: the output code's writer
 // (facet block, wire frame, STL or none), the wire frame of every distinct
@@ -73,6 +75,11 @@ struct ConversionResult {
     std::string unit;
     // The problem lines the conversion printed (RunConsole::problem).
     long problem_lines = 0;
+    // Which end stopped a run that could not go on: the input or the output
+    // could not be opened, or the output could not be written.
+    bool input_opened = false;
+    bool output_opened = false;
+    bool write_failed = false;
 };
 
 // Converts the input into the output, reporting on the console what it
@@ -80,6 +87,19 @@ struct ConversionResult {
 // facet count. The input is never opened for writing. The facets go to the
 // sink the form chooses, made for this run.
 ConversionResult convert_mesh(const MeshConversion& ends, const FacetForm& form, RunConsole& console);
+
+// The parts of an output file around its facets, as a conversion of the
+// input named input_path writes them: the header ("$ File:" and the rest, or
+// "solid NAME") and the trailer (the facet count, or "endsolid NAME").
+void write_output_header(TextOutput& file, const FacetForm& form, const char* input_path);
+void write_output_trailer(TextOutput& file, const FacetForm& form, const char* input_path, int nfacet);
+
+// The writer of an output form, writing to file; a form that writes no file
+// gets the sink that takes no facet. The modern form's wire writer sums up
+// what its full line list left out in one line; the legacy one says it of
+// each edge.
+std::unique_ptr<FacetSink> make_facet_writer(const FacetForm& form, TextOutput& file, RunConsole& console,
+                                             bool legacy = false);
 
 // Converts the file name.stl into name.kpf (the extension is replaced at the
 // first '.'), reporting on the console what it opens, every problem with its

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "platform/checked_format.h"
 #include "platform/text_output.h"
@@ -33,6 +35,7 @@ public:
         TextOfLine text{last_problem_};
         walk_format(text, format, args...);
         if (last_problem_.ends_with('\n')) last_problem_.pop_back();
+        if (kept_ != nullptr) kept_->push_back(last_problem_);
     }
     // A problem whose one-line text was made elsewhere (a reader's), ended here.
     void problem_line(std::string_view text) {
@@ -40,7 +43,12 @@ public:
         out_.write(text);
         out_.write_newline();
         last_problem_.assign(text);
+        if (kept_ != nullptr) kept_->push_back(last_problem_);
     }
+
+    // Also keeps each problem line's text, without its LF, in lines: a
+    // program calling the conversion reads them there. Null keeps none.
+    void keep_problems(std::vector<std::string>* lines) { kept_ = lines; }
 
     // The problem lines so far.
     long problems() const { return problems_; }
@@ -60,6 +68,7 @@ private:
     TextOutput& out_;
     long problems_ = 0;
     std::string last_problem_;
+    std::vector<std::string>* kept_ = nullptr;
 };
 
 }  // namespace trimora

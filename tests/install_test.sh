@@ -46,8 +46,26 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null; then
   (cd "$root" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$root/pack" >/dev/null)
   packages=("$root"/pack/*.deb)
   [ -f "${packages[0]}" ] || fail "cpack made no .deb"
-  [ ${#packages[@]} -eq 1 ] || fail "cpack made ${#packages[@]} packages"
-  [ "$(dpkg-deb -f "${packages[0]}" Package)" = trimora ] || fail "package is not named trimora"
+  # The tool's package, and the library's -dev companion.
+  [ ${#packages[@]} -eq 2 ] || fail "cpack made ${#packages[@]} packages"
+  tool_package= dev_package=
+  for package in "${packages[@]}"; do
+    case $(dpkg-deb -f "$package" Package) in
+      trimora) tool_package=$package ;;
+      trimora-dev) dev_package=$package ;;
+    esac
+  done
+  [ -n "$tool_package" ] || fail "no package is named trimora"
+  [ -n "$dev_package" ] || fail "no package is named trimora-dev"
+  packages=("$tool_package")
+  # The -dev package holds the library and nothing of the tool.
+  dpkg-deb -x "$dev_package" "$root/dev"
+  [ -f "$root/dev/usr/include/trimora/trimora.h" ] || fail "trimora-dev: no trimora.h"
+  [ -n "$(find "$root/dev/usr/lib" -name libtrimora.a)" ] || fail "trimora-dev: no libtrimora.a"
+  [ -n "$(find "$root/dev/usr/lib" -name trimoraConfig.cmake)" ] || fail "trimora-dev: no trimoraConfig.cmake"
+  [ ! -e "$root/dev/usr/bin" ] || fail "trimora-dev holds the tool"
+  grep -q '^License: Expat$' "$root/dev/usr/share/doc/trimora-dev/copyright" || fail "trimora-dev: no copyright file"
+  echo "ok: trimora-dev"
   dpkg-deb -x "${packages[0]}" "$root/deb"
   check_tree "$root/deb/usr" "Debian package"
   # The packaged tool is stripped: no symbol table is left.

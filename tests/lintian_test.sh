@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package of a build and runs Debian's lintian on it: any error fails, and every
+# Builds the Debian packages of a build and runs Debian's lintian on it: any error fails, and every
 # tag it shows is printed. Skips (77) without lintian, cpack or dpkg-deb.
 # Usage: lintian_test.sh <build dir>
 set -euo pipefail
@@ -14,9 +14,12 @@ trap 'rm -rf "$root"' EXIT
 (cd "$root" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$root/pack" >/dev/null)
 packages=("$root"/pack/*.deb)
 [ -f "${packages[0]}" ] || { echo "FAIL: cpack made no .deb" >&2; exit 1; }
-# Informational tags too, so that a reader of the test's output sees all there is.
-if ! lintian --fail-on error --display-info "${packages[0]}" 2>&1; then
-  echo "FAIL: lintian finds errors in $(basename "${packages[0]}")" >&2
-  exit 1
-fi
-echo "ok: lintian finds no error in $(basename "${packages[0]}")"
+# Informational tags too, so that a reader of the test's output sees all there is. Every package:
+# the tool's and the library's -dev companion.
+for package in "${packages[@]}"; do
+  if ! lintian --fail-on error --display-info "$package" 2>&1; then
+    echo "FAIL: lintian finds errors in $(basename "$package")" >&2
+    exit 1
+  fi
+  echo "ok: lintian finds no error in $(basename "$package")"
+done

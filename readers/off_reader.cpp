@@ -42,6 +42,8 @@ private:
     Part part_ = Part::kHeader;
     std::uint64_t vertex_count_ = 0;
     std::uint64_t face_count_ = 0;
+    // The counts as the file writes them, for messages: those above are kept at 2^62.
+    std::string count_texts_[2];
     std::uint64_t faces_read_ = 0;
 };
 
@@ -70,10 +72,10 @@ ReadStep OffReader::read_end() {
     // What the end says is said once.
     part_ = Part::kRest;
     const char* element = part == Part::kVertices ? "vertex" : "face";
-    const std::uint64_t counted = part == Part::kVertices ? vertex_count_ : face_count_;
+    const std::string& counted = count_texts_[part == Part::kVertices ? 0 : 1];
     const std::uint64_t read = part == Part::kVertices ? vertices_.size() : faces_read_;
     if (part == Part::kVertices || part == Part::kFaces) {
-        return report(lines_.line_number(), message::kDataEndsEarly, read, counted, element);
+        return report(lines_.line_number(), message::kDataEndsEarly, read, counted.c_str(), element);
     }
     if (part == Part::kHeader) return stop_with(message::kBadOffHeader, "");
     if (part == Part::kCounts) return stop_with(message::kBadCounts, "");
@@ -111,7 +113,9 @@ bool OffReader::read_counts(const char* p, ReadStep& step) {
     for (; given < 3; ++given) {
         q = skip_blanks(q);
         if (*q == '\0') break;
+        const char* const start = q;
         if (!read_integer(q, counts[given]) || counts[given] < 0 || (*q != '\0' && !is_blank(*q))) break;
+        if (given < 2) count_texts_[given].assign(start, q);
     }
     // The edge count is often left out; nothing reads it.
     if (given < 2 || (given == 2 && *skip_blanks(q) != '\0')) {

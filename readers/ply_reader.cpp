@@ -95,6 +95,7 @@ enum class ElementKind { kOther, kVertex, kFace };
 struct Element {
     std::string name;
     std::uint64_t count = 0;
+    std::string count_text;  // as the header writes it: the count above is kept at 2^62
     std::vector<Property> properties;
     ElementKind kind = ElementKind::kOther;
     bool deferred = false;  // faces that come before the vertices, kept until those are read
@@ -252,6 +253,7 @@ bool PlyReader::read_header_line(const Line& line, ReadStep& step) {
             return bad_line(line.text);
         }
         element.count = static_cast<std::uint64_t>(value);
+        element.count_text = words[2];
         elements_.push_back(std::move(element));
         return false;
     }
@@ -517,7 +519,8 @@ ReadStep PlyReader::data_ended() {
     read_to_end_ = true;
     const Element& element = elements_[element_];
     element_ = elements_.size();
-    return report(lines_.line_number(), message::kDataEndsEarly, instance_, element.count, element.name);
+    return report(lines_.line_number(), message::kDataEndsEarly, instance_, element.count_text.c_str(),
+                  element.name);
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ private:
         ++read_ends;
         if (end_problems_ == 0) return ReadStep::kEnd;
         --end_problems_;
-        return report(lines_.line_number(), message::kDataEndsEarly, end_problems_, 2, "toy");
+        return report(lines_.line_number(), message::kDataEndsEarly, end_problems_, "2", "toy");
     }
 
     bool give(double x, ReadStep& step) {

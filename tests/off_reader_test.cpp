@@ -52,6 +52,9 @@ TEST(OffReader, GivesTheFacetsAndProblemsOfEachFile) {
          kTwoFacets + "Data ends after [2] of [3] [face] elements in [m.off] on line 8\n", true},
         {"fewer vertices than counted", "OFF\n5 1 0\n" + kVertices,
          "Data ends after [4] of [5] [vertex] elements in [m.off] on line 6\n", true},
+        // The count as the file writes it, not as it is kept.
+        {"fewer vertices than a count beyond 2^62", "OFF\n99999999999999999999999 1 0\n" + kVertices,
+         "Data ends after [4] of [99999999999999999999999] [vertex] elements in [m.off] on line 6\n", true},
         {"a short vertex keeps its place", "OFF\n3 1 0\n0 0 0\n1\n1 1 0\n3 0 1 2\n",
          "Vertex with fewer than three coordinates [1] in [m.off] on line 4\n0 0 0 | 1 0 0 | 1 1 0\n", true},
         {"a four-dimensional file", "4OFF\n1 0 0\n1 2 3 4\n", "Bad OFF header [4OFF] in [m.off] on line 1\n", false},

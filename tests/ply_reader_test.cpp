@@ -1,6 +1,7 @@
 // PLY headers, value types, byte orders, element order and skipping, and the problems of bad files.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 
 #include "mesh_files.h"
@@ -91,6 +92,10 @@ TEST(PlyReader, GivesTheFacetsAndProblemsOfEachFile) {
          "ply-ascii"},
         {"vertices cut short", kHeader + "0 0 0\n1 0",
          "Data ends after [1] of [4] [vertex] elements in [scan.ply] on line 11\n", true, "ply-ascii"},
+        {"a count beyond 2^62 quoted as written",
+         std::regex_replace(kHeader, std::regex("vertex 4"), "vertex 099999999999999999999999") + "0 0 0\n1 0",
+         "Data ends after [1] of [099999999999999999999999] [vertex] elements in [scan.ply] on line 11\n", true,
+         "ply-ascii"},
         {"binary data cut short", typed_binary(false).substr(0, typed_binary(false).size() - 3),
          "-1 65535 1 | 127 65534 -0 | -128 65533 2\nBinary PLY data cut short in [scan.ply]\n", false, "ply-binary"},
         {"a huge binary list count", "ply\nformat binary_little_endian 1.0\nelement face 1\n"

@@ -32,7 +32,7 @@ TEST(ReaderMessages, PutValuesFileAndLineInPlace) {
         {text_of("part.obj", 7, message::kVertexIndexOutOfRange, "12"),
          "Vertex index out of range [12] in [part.obj] on line 7"},
         {text_of("scan.ply", 0, message::kBinaryPlyCutShort), "Binary PLY data cut short in [scan.ply]"},
-        {text_of("m.off", 18446744073709551615u, message::kDataEndsEarly, 3, std::uint64_t{8}, "vertex"),
+        {text_of("m.off", 18446744073709551615u, message::kDataEndsEarly, 3, "8", "vertex"),
          "Data ends after [3] of [8] [vertex] elements in [m.off] on line 18446744073709551615"},
         {text_of("a.3mf", 0, message::kUnsupportedZipMethod, std::uint16_t{14}, std::string("3D/3dmodel.model")),
          "Unsupported zip compression [14] for [3D/3dmodel.model] in [a.3mf]"},

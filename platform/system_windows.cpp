@@ -255,6 +255,20 @@ std::FILE* create_new_file(const NativeChar* name, bool& name_taken) {
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         name_taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        // The caller gives the reason from errno, as a failed fopen leaves it.
+        switch (error) {
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_INVALID_NAME: errno = ENOENT; break;
+            case ERROR_ACCESS_DENIED:
+            case ERROR_SHARING_VIOLATION: errno = EACCES; break;
+            case ERROR_FILE_EXISTS:
+            case ERROR_ALREADY_EXISTS: errno = EEXIST; break;
+            case ERROR_DISK_FULL:
+            case ERROR_HANDLE_DISK_FULL: errno = ENOSPC; break;
+            case ERROR_WRITE_PROTECT: errno = EROFS; break;
+            default: errno = EIO; break;
+        }
         return nullptr;
     }
     name_taken = false;

@@ -15,22 +15,28 @@ fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
+# Runs a step with its output kept aside, and shows that output when the step fails.
+step() {
+  local what=$1
+  shift
+  "$@" >"$root/step.log" 2>&1 || { cat "$root/step.log" >&2; fail "$what"; }
+}
 
 prefix=$root/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null
+step "cmake --install" cmake --install "$build" --prefix "$prefix"
 [ -f "$prefix/include/trimora/trimora.h" ] || fail "no include/trimora/trimora.h"
 for file in libtrimora.a cmake/trimora/trimoraConfig.cmake cmake/trimora/trimoraConfigVersion.cmake \
             cmake/trimora/trimoraTargets.cmake pkgconfig/trimora.pc; do
-  found=$(find "$prefix" -path "*/$file" | head -1)
+  found=$(find "$prefix" -path "*/$file" -print -quit)
   [ -n "$found" ] || fail "no $file installed"
 done
 echo "ok: installed files"
 (cd "$prefix" && find . -type f | sort)
 
 # The example, as a user builds it.
-cmake -S "$sources/examples/library" -B "$root/example" -DCMAKE_PREFIX_PATH="$prefix" \
-      -DCMAKE_CXX_COMPILER="$compiler" >/dev/null
-cmake --build "$root/example" >/dev/null
+step "configuring the example" cmake -S "$sources/examples/library" -B "$root/example" \
+  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$compiler"
+step "building the example" cmake --build "$root/example"
 
 run=$root/run
 mkdir "$run"
@@ -39,9 +45,9 @@ mask() { sed 's/^\$ Date: .*$/$ Date: <date>/' "$1"; }
 check_run() {
   local program=$1 what=$2
   rm -f "$run"/*.kpf
-  (cd "$run" && "$program" tri.stl tri.kpf tetrahedron.kpf >/dev/null) || fail "$what: the example failed"
-  (cd "$run" && "$build/trimora" -q -o tool.kpf tri.stl >/dev/null) || fail "the tool failed"
-  cmp -s <(mask "$run/tri.kpf") <(mask "$run/tool.kpf") || fail "$what: tri.kpf is not the tool's"
+  (cd "$run" && step "$what: the example" "$program" tri.stl tri.kpf tetrahedron.kpf)
+  (cd "$run" && step "the tool" "$build/trimora" -q -o tool.kpf tri.stl)
+  diff <(mask "$run/tri.kpf") <(mask "$run/tool.kpf") >&2 || fail "$what: tri.kpf is not the tool's"
   grep -q '^\$ File: tetrahedron' "$run/tetrahedron.kpf" || fail "$what: no name in tetrahedron.kpf"
   grep -q '^\$ nfacet = 4' "$run/tetrahedron.kpf" || fail "$what: tetrahedron.kpf has not 4 facets"
   echo "ok: $what"
@@ -50,10 +56,11 @@ check_run "$root/example/trimora_example" "find_package example"
 
 if command -v pkg-config >/dev/null; then
   export PKG_CONFIG_PATH
-  PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name trimora.pc | head -1)")
-  # shellcheck disable=SC2046
-  "$compiler" -o "$root/pkg_example" "$sources/examples/library/main.cpp" \
-    $(pkg-config --cflags --libs --static trimora)
+  PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name trimora.pc -print -quit)")
+  flags=$(pkg-config --cflags --libs --static trimora) || fail "pkg-config knows no trimora"
+  # shellcheck disable=SC2086
+  step "building with pkg-config's flags ($flags)" \
+    "$compiler" -o "$root/pkg_example" "$sources/examples/library/main.cpp" $flags
   check_run "$root/pkg_example" "pkg-config example"
 else
   echo "skip: pkg-config is not here"

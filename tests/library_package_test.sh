@@ -2,11 +2,12 @@
 # Installs the build into a temporary prefix, checks the library's files there, then builds
 # examples/library against it with find_package (and with pkg-config when it is here) and runs it:
 # its converted file must be the tool's, byte for byte but the date.
-# Usage: library_package_test.sh <build dir> <C++ compiler>
+# Usage: library_package_test.sh <build dir> <C++ compiler> [link flags, such as a sanitizer's]
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
 compiler=$2
+link_flags=${3:-}
 sources=$(cd "$(dirname "$0")/.." && pwd)
 root=$(mktemp -d "${TMPDIR:-/tmp}/trimora-library.XXXXXX")
 trap 'rm -rf "$root"' EXIT
@@ -35,7 +36,7 @@ echo "ok: installed files"
 
 # The example, as a user builds it.
 step "configuring the example" cmake -S "$sources/examples/library" -B "$root/example" \
-  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$compiler"
+  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$compiler" -DCMAKE_EXE_LINKER_FLAGS="$link_flags"
 step "building the example" cmake --build "$root/example"
 
 run=$root/run
@@ -60,7 +61,7 @@ if command -v pkg-config >/dev/null; then
   flags=$(pkg-config --cflags --libs --static trimora) || fail "pkg-config knows no trimora"
   # shellcheck disable=SC2086
   step "building with pkg-config's flags ($flags)" \
-    "$compiler" -o "$root/pkg_example" "$sources/examples/library/main.cpp" $flags
+    "$compiler" -o "$root/pkg_example" "$sources/examples/library/main.cpp" $flags $link_flags
   check_run "$root/pkg_example" "pkg-config example"
 else
   echo "skip: pkg-config is not here"

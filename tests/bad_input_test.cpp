@@ -279,15 +279,14 @@ TEST(BadInput, FullDiskKeepsTheOldOutput) {
         expect_unchanged_except(before, snapshot(dir.path()));
         const std::string console = read_file(console_dir / "console");
         // The legacy form ends its lines in CR LF, the modern one as the console does.
-        const auto lines = [&](const std::string& text) {
-            return std::string(arguments) == "in" ? crlf(text) : console_lines(text);
-        };
+        const bool legacy = std::string(arguments) == "in";
+        const auto lines = [legacy](const std::string& text) { return legacy ? crlf(text) : console_lines(text); };
         const std::string message = lines("Cannot write file: [in.kpf]\n");
         const std::size_t first = console.find(message);
         ASSERT_NE(first, std::string::npos) << console;
         EXPECT_EQ(console.find(message, first + 1), std::string::npos);
         // The modern form says that the old output stays.
-        const std::string kept = std::string(arguments) == "in" ? "" : "Old output kept: [in.kpf]\n";
+        const std::string kept = legacy ? "" : "Old output kept: [in.kpf]\n";
         EXPECT_TRUE(console.ends_with(lines("File closed: [in.kpf]\n" + kept + "nfacet = 3000\n" + kErrorBanner)))
             << console;
     }

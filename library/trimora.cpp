@@ -18,6 +18,7 @@
 #include "readers/mesh_input.h"
 #include "report/mesh_report.h"
 #include "report/report_text.h"
+#include "usage/tool_texts.h"
 #include "writers/facet_output.h"
 
 namespace trimora {
@@ -50,8 +51,7 @@ bool form_of(Form form, bool all_edges, FacetForm& facet_form, ConvertResult& re
                      : form == Form::wire ? kWireForm
                      : form == Form::stl  ? kStlForm
                                           : kTextForm;
-    const bool numbers = code == kNumberForm;
-    facet_form = FacetForm{code, numbers ? "5" : "nrml", numbers ? "4" : "trng"};
+    facet_form = facet_form_of(code);
     if (all_edges) {
         if (code != kWireForm) {
             result.problems.emplace_back("all_edges needs the wire form");
@@ -87,6 +87,14 @@ Failure failure_of(const ConversionResult& run, bool writes_file) {
     return Failure::none;
 }
 
+// The result of finishing a writer or reader that was never opened.
+ConvertResult never_opened(const char* problem, Failure failure) {
+    ConvertResult result;
+    result.problems.emplace_back(problem);
+    result.failure = failure;
+    return result;
+}
+
 void fill(ConvertResult& result, const ConversionResult& run, bool writes_file) {
     result.facets = facet_count(run.nfacet);
     result.failure = failure_of(run, writes_file);
@@ -108,7 +116,7 @@ void make_facet(const double* vertices, const double* normal, Facet& facet) {
 ConvertResult convert_file(const std::filesystem::path& input, const std::filesystem::path& output,
                            const ConvertOptions& options) {
     ConvertResult result;
-    FacetForm form{kTextForm, "nrml", "trng"};
+    FacetForm form = facet_form_of(kTextForm);
     std::optional<InputKind> from;
     if (!form_of(options.form, options.all_edges, form, result) || !kind_of(options.from_format, from, result)) {
         return result;
@@ -140,7 +148,7 @@ ConvertResult convert_file(const std::filesystem::path& input, const std::filesy
 struct FacetWriter::State {
     ConvertResult result;
     QuietConsole quiet{result.problems};
-    FacetForm form{kTextForm, "nrml", "trng"};
+    FacetForm form = facet_form_of(kTextForm);
     std::string name;
     std::string output;
     std::unique_ptr<TextOutput> file;
@@ -207,12 +215,7 @@ void FacetWriter::write_many(const double* vertices, std::size_t count, const do
 }
 
 ConvertResult FacetWriter::finish() {
-    if (!state_) {
-        ConvertResult result;
-        result.problems.emplace_back("The writer was not opened");
-        result.failure = Failure::output_not_opened;
-        return result;
-    }
+    if (!state_) return never_opened("The writer was not opened", Failure::output_not_opened);
     State& state = *state_;
     if (state.sink) {
         state.report_write_failure();
@@ -223,7 +226,6 @@ ConvertResult FacetWriter::finish() {
             state.quiet.console.problem("Cannot write file: [%s]\n", state.output.c_str());
             state.write_failure_reported = true;
         }
-        state.report_write_failure();
         state.sink.reset();
         state.file.reset();
         state.result.facets = facet_count(state.given);
@@ -310,12 +312,7 @@ bool FacetReader::next(Triangle& triangle) {
 }
 
 ConvertResult FacetReader::finish() {
-    if (!state_) {
-        ConvertResult result;
-        result.problems.emplace_back("The reader was not opened");
-        result.failure = Failure::input_not_opened;
-        return result;
-    }
+    if (!state_) return never_opened("The reader was not opened", Failure::input_not_opened);
     Triangle rest;
     while (next(rest)) {
     }
@@ -354,7 +351,8 @@ MeshInfo mesh_report(const std::filesystem::path& input, const std::optional<std
         MeshReport report;
         MeshConversion ends{info.file.c_str(), info.file.c_str(), false, false, nullptr, &report};
         ends.from = from;
-        const FacetForm form{kTextForm, "nrml", "trng", FacetConsumer::kMeshReport};
+        FacetForm form = facet_form_of(kTextForm);
+        form.consumer = FacetConsumer::kMeshReport;
         const ConversionResult run = convert_mesh(ends, form, quiet.console);
         fill(info.result, run, false);
         // A file that could not be read to its end has no figures to give.

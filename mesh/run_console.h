@@ -30,10 +30,11 @@ public:
     template <class... Args>
     void problem(CheckedFormat<std::type_identity_t<Args>...> format, const Args&... args) {
         ++problems_;
-        out_.print(format, args...);
+        // Made once: the console gets the line, last_problem_ keeps it without its LF.
         last_problem_.clear();
         TextOfLine text{last_problem_};
         walk_format(text, format, args...);
+        out_.write(last_problem_);
         if (last_problem_.ends_with('\n')) last_problem_.pop_back();
         if (kept_ != nullptr) kept_->push_back(last_problem_);
     }
